@@ -1,0 +1,42 @@
+# The Windows side: Tarvo.exe, plus the window tests and benchmarks that link
+# the same product code (everything but WinMain) and run under Wine.
+enable_language(RC)
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+add_compile_options(${WARNINGS})
+# The MinGW runtime goes into the exe, so Windows needs no extra DLLs.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(TARVO_SOURCES
+    src/app/window.cpp
+    src/app/input.cpp
+    src/render/deviceResources.cpp
+    src/render/paint.cpp
+    src/chrome/layout.cpp
+    src/chrome/windowLayout.cpp
+    src/chrome/frame.cpp
+    src/canvas/lineStore.cpp
+    src/canvas/canvasInput.cpp
+    src/menu/menuTable.cpp
+    src/menu/appMenu.cpp
+    src/menu/exportImage.cpp)
+set(TARVO_LIBRARIES d2d1 dwrite windowscodecs ole32 uuid comdlg32 user32 gdi32)
+
+add_library(tarvoCore STATIC ${TARVO_SOURCES})
+target_link_libraries(tarvoCore PUBLIC ${TARVO_LIBRARIES})
+
+# Icons, logo, version record and manifest, linked into Tarvo.exe and into every
+# window test (the logo is read from the running module's resources).
+add_library(tarvoResources OBJECT res/tarvo.rc)
+set_source_files_properties(res/tarvo.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/res/tarvo.ico;${CMAKE_SOURCE_DIR}/res/logo.png;${CMAKE_SOURCE_DIR}/res/tarvo.manifest")
+
+add_executable(Tarvo WIN32 src/app/main.cpp $<TARGET_OBJECTS:tarvoResources>)
+target_link_libraries(Tarvo PRIVATE tarvoCore)
+
+# doctest is header-only; copy it so the cross compiler never sees /usr/include.
+configure_file(${DOCTEST_INCLUDE_DIR}/doctest/doctest.h ${CMAKE_BINARY_DIR}/doctest/doctest/doctest.h COPYONLY)
+
+include(tests/window/windowTests.cmake)
+add_subdirectory(tests/window)
+add_subdirectory(bench/window)

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever the build and the tests need and this Debian
+# machine lacks. Sourced by run.sh and test.sh; quiet when all is present.
+set -euo pipefail
+
+TARVO_PACKAGES=(
+    cmake make g++ doctest-dev                      # native build and unit tests
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64  # Tarvo.exe
+    wine wine64 xvfb xauth libgl1-mesa-dri          # running it
+    python3 python3-fonttools fonts-liberation2     # stand-in fonts for the tests
+    icoutils zip                                    # resource listing, release zip
+)
+
+missingPackages() {
+    local package
+    for package in "${TARVO_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || echo "$package"
+    done
+}
+
+ensureDependencies() {
+    local missing
+    missing=$(missingPackages)
+    [ -z "$missing" ] && return 0
+    if ! command -v apt-get >/dev/null; then
+        echo "error: missing packages ($(echo $missing)) and no apt-get to install them; this needs Debian 12." >&2
+        return 1
+    fi
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "error: missing packages ($(echo $missing)); run as root or install sudo." >&2
+            return 1
+        fi
+        sudo="sudo"
+    fi
+    echo "Installing: $(echo $missing)"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    # shellcheck disable=SC2086
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}

@@ -1,0 +1,170 @@
+// Window class, creation and destruction, size and DPI handling, and
+// windowProc, which routes each message to one handler.
+#include "window.h"
+
+#include <new>
+
+#include "../canvas/canvasInput.h"
+#include "../chrome/frame.h"
+#include "../render/deviceResources.h"
+#include "../render/paint.h"
+#include "input.h"
+#include "windowState.h"
+
+namespace
+{
+const wchar_t windowClassName[] = L"TarvoWindowClass";
+const wchar_t windowTitle[] = L"Tarvo";
+
+LRESULT onCreate(HWND window, LPARAM lParam)
+{
+    const CREATESTRUCTW* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    WindowState* state = new (std::nothrow) WindowState();
+    if (!state)
+        return -1; // CreateWindowExW then fails and WinMain exits non-zero
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    state->hInstance = create->hInstance;
+    state->taskbarWindow = FindWindowW(L"Shell_TrayWnd", nullptr);
+
+    CoInitialize(nullptr);
+    CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                     reinterpret_cast<void**>(&state->wicFactory));
+    if (SUCCEEDED(D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, &state->d2dFactory)))
+        createWindowTarget(*state, window);
+    DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                        reinterpret_cast<IUnknown**>(&state->dwriteFactory));
+    if (state->dwriteFactory)
+        createDeviceResources(*state);
+    return 0;
+}
+
+LRESULT onDestroy(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (WindowState* state = stateOf(window))
+    {
+        // No later message may reach the record once it is freed.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        safeRelease(state->logoBitmap);
+        safeRelease(state->wicFactory);
+        CoUninitialize();
+        safeRelease(state->chromeBrush);
+        safeRelease(state->textBrush);
+        safeRelease(state->textFormat);
+        safeRelease(state->iconFormat);
+        safeRelease(state->buttonTextFormat);
+        safeRelease(state->buttonHoverBrush);
+        safeRelease(state->closeHoverBrush);
+        safeRelease(state->buttonPressedBrush);
+        safeRelease(state->closePressedBrush);
+        safeRelease(state->closeGlyphBrush);
+        safeRelease(state->canvasBorderBrush);
+        safeRelease(state->lineBrush);
+        safeRelease(state->selectedLineBrush);
+        safeRelease(state->saveButtonBrush);
+        safeRelease(state->hoverFillBrush);
+        safeRelease(state->saveButtonTextBrush);
+        safeRelease(state->menuBrush);
+        safeRelease(state->shadowBrush);
+        safeRelease(state->separatorBrush);
+        safeRelease(state->shadowBlur);
+        safeRelease(state->deviceContext);
+        safeRelease(state->dwriteFactory);
+        safeRelease(state->renderTarget);
+        safeRelease(state->d2dFactory);
+        delete state; // frees the lines with it
+    }
+    PostQuitMessage(0);
+    return DefWindowProcW(window, WM_DESTROY, wParam, lParam);
+}
+
+LRESULT onSize(WindowState* state, HWND window)
+{
+    if (state && state->renderTarget)
+    {
+        RECT client = {};
+        GetClientRect(window, &client);
+        state->renderTarget->Resize(D2D1::SizeU(client.right, client.bottom));
+    }
+    repaint(window);
+    return 0;
+}
+
+LRESULT onDpiChanged(WindowState* state, HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (state && state->renderTarget)
+    {
+        state->dpiScale = static_cast<float>(HIWORD(wParam)) / USER_DEFAULT_SCREEN_DPI;
+        state->renderTarget->SetDpi(USER_DEFAULT_SCREEN_DPI, USER_DEFAULT_SCREEN_DPI);
+        createDeviceResources(*state);
+    }
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+} // namespace
+
+bool registerWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = windowClassName;
+    windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(102));
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND createMainWindow(HINSTANCE instance)
+{
+    return CreateWindowExW(0, windowClassName, windowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WindowState* state = stateOf(window); // null until WM_CREATE has made it
+    switch (message)
+    {
+    case WM_CREATE:         return onCreate(window, lParam);
+    case WM_DESTROY:        return onDestroy(window, wParam, lParam);
+    case WM_SIZE:           return onSize(state, window);
+    case WM_PAINT:          return onPaint(state, window);
+    case WM_CLOSE:          DestroyWindow(window); return 0;
+    case WM_ERASEBKGND:     return 1;
+    case WM_NCCALCSIZE:     return onNcCalcSize(window, wParam, lParam);
+    case WM_NCHITTEST:      return onNcHitTest(state, window, lParam);
+    case WM_NCLBUTTONDOWN:  return onNcLeftButtonDown(state, window, wParam, lParam);
+    case WM_DPICHANGED:     return onDpiChanged(state, window, wParam, lParam);
+    }
+    if (!state)
+    {
+        // Client input before the record exists, or after it is gone, is answered and ignored.
+        switch (message)
+        {
+        case WM_KEYDOWN:
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONDOWN:
+        case WM_CAPTURECHANGED:
+        case WM_MOUSELEAVE: return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    switch (message)
+    {
+    case WM_KEYDOWN:        return onKeyDown(*state, window, wParam);
+    case WM_MOUSEMOVE:      return onMouseMove(*state, window, lParam);
+    case WM_LBUTTONDOWN:    return onLeftButtonDown(*state, window, lParam);
+    case WM_LBUTTONUP:      return onLeftButtonUp(*state, window, lParam);
+    case WM_RBUTTONDOWN:    return onRightButtonDown(*state, window, lParam);
+    case WM_CAPTURECHANGED: return onCaptureChanged(*state, window);
+    case WM_MOUSELEAVE:     return onMouseLeave(*state, window);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

@@ -1,0 +1,176 @@
+// Custom frame: WM_NCCALCSIZE, WM_NCHITTEST, the title-bar buttons as push
+// buttons with capture, leave tracking and the taskbar reveal when maximised.
+#include "frame.h"
+
+namespace
+{
+const float maximisedEdgeBand = 6.0f; // DIPs where a maximised window keeps the system's answer
+const int taskbarRevealDistance = 5;  // pixels, not scaled
+
+RECT monitorRectOf(HWND window)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcMonitor;
+}
+
+float scaleOf(const WindowState* state, HWND window)
+{
+    return state ? state->dpiScale : static_cast<float>(GetDpiForWindow(window)) / USER_DEFAULT_SCREEN_DPI;
+}
+
+LRESULT hitTestCode(FrameZone zone)
+{
+    switch (zone)
+    {
+    case FrameZone::Caption:     return HTCAPTION;
+    case FrameZone::Left:        return HTLEFT;
+    case FrameZone::Right:       return HTRIGHT;
+    case FrameZone::Top:         return HTTOP;
+    case FrameZone::Bottom:      return HTBOTTOM;
+    case FrameZone::TopLeft:     return HTTOPLEFT;
+    case FrameZone::TopRight:    return HTTOPRIGHT;
+    case FrameZone::BottomLeft:  return HTBOTTOMLEFT;
+    case FrameZone::BottomRight: return HTBOTTOMRIGHT;
+    case FrameZone::Client:      break;
+    }
+    return HTCLIENT;
+}
+} // namespace
+
+LRESULT onNcCalcSize(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    // A maximised window overhangs the monitor by its frame; pull the client area back in.
+    if (wParam == TRUE && IsZoomed(window))
+    {
+        const int dx = GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER);
+        const int dy = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER);
+        RECT& proposed = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
+        proposed.left += dx;
+        proposed.top += dy;
+        proposed.right -= dx;
+        proposed.bottom -= dy;
+    }
+    return 0;
+}
+
+LRESULT onNcHitTest(const WindowState* state, HWND window, LPARAM lParam)
+{
+    const float scale = scaleOf(state, window);
+    POINT point = pointFromLParam(lParam);
+    if (IsZoomed(window))
+    {
+        const RECT monitor = monitorRectOf(window);
+        if (nearEdge(point.x, point.y, monitor.left, monitor.top, monitor.right, monitor.bottom,
+                     wholePixels(maximisedEdgeBand, scale)))
+            return DefWindowProcW(window, WM_NCHITTEST, 0, lParam);
+    }
+    const LRESULT system = DefWindowProcW(window, WM_NCHITTEST, 0, lParam);
+    if (system != HTCLIENT)
+        return system;
+
+    ScreenToClient(window, &point);
+    if (state && captionButtonAt(*state, window, point) != CaptionButton::None)
+        return HTCLIENT;
+    const ClientSize client = clientSizeOf(window);
+    return hitTestCode(frameZoneAt(point.x, point.y, client.width, client.height, scale));
+}
+
+CaptionButton captionButtonAt(const WindowState& state, HWND window, POINT clientPoint)
+{
+    return captionButtonAtPoint(static_cast<float>(clientPoint.x), static_cast<float>(clientPoint.y),
+                                clientSizeOf(window), titleLengthOf(window), state.dpiScale);
+}
+
+void revealTaskbar(const WindowState& state, HWND window, POINT clientPoint)
+{
+    if (!state.taskbarWindow || !IsZoomed(window))
+        return;
+    POINT screen = clientPoint;
+    ClientToScreen(window, &screen);
+    const RECT monitor = monitorRectOf(window);
+    if (!nearEdge(screen.x, screen.y, monitor.left, monitor.top, monitor.right, monitor.bottom, taskbarRevealDistance))
+        return;
+    PostMessageW(state.taskbarWindow, WM_MOUSEMOVE, 0, MAKELPARAM(screen.x, screen.y));
+    ShowWindow(state.taskbarWindow, SW_SHOW);
+    const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+    SetWindowPos(state.taskbarWindow, HWND_TOPMOST, 0, 0, 0, 0, flags);
+    SetWindowPos(state.taskbarWindow, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+}
+
+void hoverCaptionButtons(WindowState& state, HWND window, POINT clientPoint)
+{
+    const CaptionButton button = captionButtonAt(state, window, clientPoint);
+    if (button != state.hoveredButton)
+    {
+        state.hoveredButton = button;
+        repaint(window);
+    }
+}
+
+bool pressCaptionButton(WindowState& state, HWND window, POINT clientPoint)
+{
+    const CaptionButton button = captionButtonAt(state, window, clientPoint);
+    if (button != CaptionButton::Minimize && button != CaptionButton::Maximize && button != CaptionButton::Close)
+        return false;
+    state.pressedButton = button;
+    SetCapture(window);
+    repaint(window);
+    return true;
+}
+
+void releaseCaptionButton(WindowState& state, HWND window, POINT clientPoint)
+{
+    const CaptionButton button = captionButtonAt(state, window, clientPoint);
+    if (state.pressedButton != CaptionButton::None && state.pressedButton == button)
+    {
+        switch (button)
+        {
+        case CaptionButton::Minimize: ShowWindow(window, SW_MINIMIZE); break;
+        case CaptionButton::Maximize: ShowWindow(window, IsZoomed(window) ? SW_RESTORE : SW_SHOWMAXIMIZED); break;
+        case CaptionButton::Close:    PostMessageW(window, WM_CLOSE, 0, 0); break;
+        default:                      break;
+        }
+    }
+    // Read again: showing the window may have sent messages that changed it.
+    if (state.pressedButton != CaptionButton::None)
+    {
+        state.pressedButton = CaptionButton::None;
+        ReleaseCapture();
+        repaint(window);
+    }
+}
+
+void cancelCaptionPressOnCaptureLoss(WindowState& state, HWND window)
+{
+    if (state.pressedButton == CaptionButton::Minimize || state.pressedButton == CaptionButton::Maximize ||
+        state.pressedButton == CaptionButton::Close)
+    {
+        state.pressedButton = CaptionButton::None;
+        repaint(window);
+    }
+}
+
+void leaveCaptionButtons(WindowState& state)
+{
+    state.hoveredButton = CaptionButton::None;
+    if (!state.menuOpen)
+    {
+        state.pressedButton = CaptionButton::None;
+        ReleaseCapture();
+    }
+}
+
+void armLeaveTracking(WindowState& state, HWND window)
+{
+    if (state.trackingLeave)
+        return;
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_LEAVE;
+    track.hwndTrack = window;
+    track.dwHoverTime = 0;
+    TrackMouseEvent(&track);
+    state.trackingLeave = true;
+}

@@ -1,0 +1,58 @@
+// The self-drawn frame's hit-test bands: which edge or corner sizes the
+// window, where the caption moves it, and the monitor-edge bands.
+#include <doctest/doctest.h>
+
+#include "../../src/chrome/layout.h"
+
+TEST_CASE("in a 1000 x 600 client at scale 1 the bands end at the documented pixels")
+{
+    struct Row
+    {
+        int x, y;
+        FrameZone expected;
+    } rows[] = {
+        {7, 100, FrameZone::Left},   {8, 100, FrameZone::Client},        // near edge: x < 8
+        {993, 100, FrameZone::Right}, {992, 100, FrameZone::Client},     // far edge: x > 992
+        {500, 592, FrameZone::Client}, {500, 593, FrameZone::Bottom},
+        {500, 7, FrameZone::Top},     {500, 8, FrameZone::Caption},
+        {500, 31, FrameZone::Caption}, {500, 32, FrameZone::Client},
+        {3, 3, FrameZone::TopLeft},   {996, 3, FrameZone::TopRight},
+        {3, 596, FrameZone::BottomLeft}, {996, 596, FrameZone::BottomRight},
+        {7, 7, FrameZone::TopLeft},   {993, 593, FrameZone::BottomRight},
+        {5, 20, FrameZone::Left},     // a side band within the caption height is still a side
+        {995, 20, FrameZone::Right},
+    };
+    for (const Row& row : rows)
+    {
+        CAPTURE(row.x);
+        CAPTURE(row.y);
+        CHECK(frameZoneAt(row.x, row.y, 1000, 600, 1.0f) == row.expected);
+    }
+}
+
+TEST_CASE("bands are truncated to whole pixels at fractional scales")
+{
+    CHECK(wholePixels(8, 1.5f) == 12);
+    CHECK(wholePixels(8, 1.25f) == 10);
+    CHECK(wholePixels(6, 1.25f) == 7); // 7.5 truncated
+    CHECK(wholePixels(32, 1.5f) == 48);
+    CHECK(frameZoneAt(11, 100, 1000, 600, 1.5f) == FrameZone::Left);
+    CHECK(frameZoneAt(12, 100, 1000, 600, 1.5f) == FrameZone::Client);
+    CHECK(frameZoneAt(500, 47, 1000, 600, 1.5f) == FrameZone::Caption);
+    CHECK(frameZoneAt(500, 48, 1000, 600, 1.5f) == FrameZone::Client);
+}
+
+TEST_CASE("the monitor-edge test is inclusive on every side")
+{
+    // A 1600 x 1000 monitor at the origin, 5 pixels.
+    CHECK(nearEdge(800, 5, 0, 0, 1600, 1000, 5));
+    CHECK_FALSE(nearEdge(800, 6, 0, 0, 1600, 1000, 5));
+    CHECK(nearEdge(5, 500, 0, 0, 1600, 1000, 5));
+    CHECK(nearEdge(1595, 500, 0, 0, 1600, 1000, 5));
+    CHECK_FALSE(nearEdge(1594, 500, 0, 0, 1600, 1000, 5));
+    CHECK(nearEdge(800, 995, 0, 0, 1600, 1000, 5));
+    CHECK_FALSE(nearEdge(800, 994, 0, 0, 1600, 1000, 5));
+    // A monitor to the right of the first one.
+    CHECK(nearEdge(1603, 500, 1600, 0, 3200, 1000, 5));
+    CHECK_FALSE(nearEdge(1606, 500, 1600, 0, 3200, 1000, 5));
+}

@@ -1,0 +1,490 @@
+// Window-test helpers and the doctest main. Every test program links the
+// product code and this file; the product carries no test-only switches.
+#define DOCTEST_CONFIG_IMPLEMENT
+#include <doctest/doctest.h>
+
+#include "harness.h"
+
+#include <wincodec.h>
+
+#include <cstdio>
+
+void pumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;)
+    {
+        pumpMessages();
+        if (condition())
+            return true;
+        if (GetTickCount64() > deadline)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void pumpFor(DWORD milliseconds)
+{
+    waitUntil([] { return false; }, milliseconds);
+}
+
+TestWindow::TestWindow(int clientWidth, int clientHeight, int showCommand)
+{
+    static const bool registered = registerWindowClass(GetModuleHandleW(nullptr));
+    (void)registered;
+    window = createMainWindow(GetModuleHandleW(nullptr));
+    REQUIRE(window != nullptr);
+    SetWindowPos(window, nullptr, 40, 40, clientWidth, clientHeight, SWP_NOZORDER);
+    ShowWindow(window, showCommand);
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+    pumpMessages();
+}
+
+TestWindow::~TestWindow()
+{
+    if (IsWindow(window))
+        DestroyWindow(window);
+    // Drop the quit message WM_DESTROY posted, so the next window's test is not affected.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+    {
+    }
+    pumpMessages();
+}
+
+WindowState& TestWindow::state() const
+{
+    WindowState* record = stateOf(window);
+    REQUIRE(record != nullptr);
+    return *record;
+}
+
+void TestWindow::setClientSize(int width, int height)
+{
+    // The whole window is client area, so the window size is the client size.
+    SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    pumpMessages();
+}
+
+LRESULT TestWindow::send(UINT message, int x, int y, WPARAM wParam)
+{
+    return SendMessageW(window, message, wParam, MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
+}
+
+void TestWindow::present()
+{
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    pumpFor(150);
+}
+
+bool hasPendingRepaint(HWND window)
+{
+    return GetUpdateRect(window, nullptr, FALSE) != 0;
+}
+
+void clearPendingRepaint(HWND window)
+{
+    ValidateRect(window, nullptr);
+}
+
+Capture captureScreenRect(RECT rect)
+{
+    Capture capture;
+    capture.width = rect.right - rect.left;
+    capture.height = rect.bottom - rect.top;
+    if (capture.width <= 0 || capture.height <= 0)
+        return capture;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = capture.width;
+    info.bmiHeader.biHeight = -capture.height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, capture.width, capture.height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+    const unsigned char* bgra = static_cast<const unsigned char*>(bits);
+    capture.pixels.resize(static_cast<size_t>(capture.width) * capture.height);
+    for (size_t i = 0; i < capture.pixels.size(); ++i)
+        capture.pixels[i] = RGB(bgra[4 * i + 2], bgra[4 * i + 1], bgra[4 * i]);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return capture;
+}
+
+Capture captureClient(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    OffsetRect(&client, origin.x, origin.y);
+    return captureScreenRect(client);
+}
+
+bool savePng(const Capture& capture, const wchar_t* path)
+{
+    IWICImagingFactory* wic = nullptr;
+    IWICStream* stream = nullptr;
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    std::vector<unsigned char> bgra(capture.pixels.size() * 4);
+    for (size_t i = 0; i < capture.pixels.size(); ++i)
+    {
+        bgra[4 * i] = GetBValue(capture.pixels[i]);
+        bgra[4 * i + 1] = GetGValue(capture.pixels[i]);
+        bgra[4 * i + 2] = GetRValue(capture.pixels[i]);
+        bgra[4 * i + 3] = 255;
+    }
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(&wic));
+    if (SUCCEEDED(hr)) hr = wic->CreateStream(&stream);
+    if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path, GENERIC_WRITE);
+    if (SUCCEEDED(hr)) hr = wic->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
+    if (SUCCEEDED(hr)) hr = encoder->Initialize(stream, WICBitmapEncoderNoCache);
+    if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
+    if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
+    if (SUCCEEDED(hr)) hr = frame->SetSize(capture.width, capture.height);
+    if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
+    if (SUCCEEDED(hr))
+        hr = frame->WritePixels(capture.height, capture.width * 4, static_cast<UINT>(bgra.size()), bgra.data());
+    if (SUCCEEDED(hr)) hr = frame->Commit();
+    if (SUCCEEDED(hr)) hr = encoder->Commit();
+    safeRelease(frame);
+    safeRelease(encoder);
+    safeRelease(stream);
+    safeRelease(wic);
+    return SUCCEEDED(hr);
+}
+
+bool decodePng(const std::wstring& path, Capture& image)
+{
+    IWICImagingFactory* wic = nullptr;
+    IWICBitmapDecoder* decoder = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICFormatConverter* converter = nullptr;
+    UINT width = 0, height = 0;
+    std::vector<unsigned char> bgra;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(&wic));
+    if (SUCCEEDED(hr))
+        hr = wic->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnLoad, &decoder);
+    if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
+    if (SUCCEEDED(hr)) hr = frame->GetSize(&width, &height);
+    if (SUCCEEDED(hr)) hr = wic->CreateFormatConverter(&converter);
+    if (SUCCEEDED(hr))
+        hr = converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom);
+    if (SUCCEEDED(hr))
+    {
+        bgra.resize(static_cast<size_t>(width) * height * 4);
+        hr = converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(bgra.size()), bgra.data());
+    }
+    if (SUCCEEDED(hr))
+    {
+        image.width = static_cast<int>(width);
+        image.height = static_cast<int>(height);
+        image.pixels.resize(static_cast<size_t>(width) * height);
+        for (size_t i = 0; i < image.pixels.size(); ++i)
+            image.pixels[i] = RGB(bgra[4 * i + 2], bgra[4 * i + 1], bgra[4 * i]);
+    }
+    safeRelease(converter);
+    safeRelease(frame);
+    safeRelease(decoder);
+    safeRelease(wic);
+    return SUCCEEDED(hr);
+}
+
+bool closeTo(COLORREF a, COLORREF b, int tolerance)
+{
+    return abs(GetRValue(a) - GetRValue(b)) <= tolerance && abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+COLORREF rgb(float r, float g, float b)
+{
+    return RGB(static_cast<int>(r * 255 + 0.5f), static_cast<int>(g * 255 + 0.5f), static_cast<int>(b * 255 + 0.5f));
+}
+
+namespace
+{
+std::vector<ModalAnswer> pendingAnswers;
+std::vector<ModalSeen> seenModals;
+HWND lastAnswered = nullptr;
+
+const int fileNameCombo = 0x47c; // cmb13 of the Explorer-style dialog
+const int fileNameEdit = 0x480;  // edt1
+const int messageBoxText = 0xFFFF;
+
+BOOL CALLBACK findModal(HWND window, LPARAM result)
+{
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) && IsWindowEnabled(window))
+    {
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::wstring textOf(HWND window)
+{
+    wchar_t text[512] = {};
+    if (window)
+        GetWindowTextW(window, text, 512);
+    return text;
+}
+
+void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND modal = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findModal, reinterpret_cast<LPARAM>(&modal));
+    if (!modal || pendingAnswers.empty() || (modal == lastAnswered && IsWindow(modal)))
+        return;
+    lastAnswered = modal;
+    const ModalAnswer answer = pendingAnswers.front();
+    pendingAnswers.erase(pendingAnswers.begin());
+
+    ModalSeen seen;
+    seen.caption = textOf(modal);
+    seen.text = textOf(GetDlgItem(modal, messageBoxText));
+    HWND owner = GetWindow(modal, GW_OWNER);
+    seen.ownerDisabled = owner && !IsWindowEnabled(owner);
+    seen.count = static_cast<int>(seenModals.size()) + 1;
+    seenModals.push_back(seen);
+
+    HWND fileName = GetDlgItem(modal, fileNameCombo);
+    if (!fileName)
+        fileName = GetDlgItem(modal, fileNameEdit);
+    if (fileName && answer.button == IDOK)
+        SetWindowTextW(fileName, answer.fileName.c_str());
+    PostMessageW(modal, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(modal, answer.button)));
+}
+} // namespace
+
+ModalAnswerer::ModalAnswerer(std::vector<ModalAnswer> answers)
+{
+    pendingAnswers = std::move(answers);
+    seenModals.clear();
+    lastAnswered = nullptr;
+    timer = SetTimer(nullptr, 0, 50, answerModal);
+}
+
+ModalAnswerer::~ModalAnswerer()
+{
+    KillTimer(nullptr, timer);
+    pendingAnswers.clear();
+}
+
+const std::vector<ModalSeen>& ModalAnswerer::seen() const
+{
+    return seenModals;
+}
+
+std::wstring makeTempFolder(const wchar_t* name)
+{
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    std::wstring folder = std::wstring(base) + L"tarvo-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
+                          L"-" + std::to_wstring(GetTickCount64());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::vector<unsigned char> readFile(const std::wstring& path)
+{
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty())
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes;
+}
+
+std::vector<std::wstring> filesIn(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+int main(int argc, char** argv)
+{
+    CoInitialize(nullptr);
+    doctest::Context context(argc, argv);
+    const int failed = context.run();
+    CoUninitialize();
+    return failed;
+}
+
+void moveMouseTo(int screenX, int screenY)
+{
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((static_cast<long long>(screenX) * 65536 + width / 2) / width);
+    input.mi.dy = static_cast<LONG>((static_cast<long long>(screenY) * 65536 + height / 2) / height);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof(input));
+    pumpFor(30);
+}
+
+void mouseButton(DWORD downOrUpFlag)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = downOrUpFlag;
+    SendInput(1, &input, sizeof(input));
+    pumpFor(30);
+}
+
+void clickAt(int screenX, int screenY, bool right)
+{
+    moveMouseTo(screenX, screenY);
+    mouseButton(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+    mouseButton(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+}
+
+void pressKey(WORD virtualKey)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = virtualKey;
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    pumpFor(30);
+}
+
+POINT clientToScreen(HWND window, int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+std::wstring tarvoExePath()
+{
+    // Test programs live in <build>/tests/window; Tarvo.exe in <build>.
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    for (int level = 0; level < 3; ++level)
+        folder = folder.substr(0, folder.find_last_of(L"\\/"));
+    return folder + L"\\Tarvo.exe";
+}
+
+TarvoProcess::TarvoProcess(int showCommand, const wchar_t* arguments)
+{
+    const std::wstring exe = tarvoExePath();
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showCommand);
+    if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        process = {};
+}
+
+TarvoProcess::~TarvoProcess()
+{
+    if (!process.hProcess)
+        return;
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+    {
+        for (HWND window : topLevelWindows())
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process.hProcess, 5000) == WAIT_TIMEOUT)
+            TerminateProcess(process.hProcess, 99);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+namespace
+{
+struct WindowSearch
+{
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectTarvoWindows(HWND window, LPARAM parameter)
+{
+    WindowSearch& search = *reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (owner == search.processId && wcscmp(className, L"TarvoWindowClass") == 0)
+        search.found.push_back(window);
+    return TRUE;
+}
+} // namespace
+
+std::vector<HWND> TarvoProcess::topLevelWindows() const
+{
+    WindowSearch search = {process.dwProcessId, {}};
+    EnumWindows(collectTarvoWindows, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND TarvoProcess::waitForWindow(DWORD timeoutMs)
+{
+    HWND window = nullptr;
+    waitUntil(
+        [&] {
+            std::vector<HWND> windows = topLevelWindows();
+            window = windows.empty() || !IsWindowVisible(windows[0]) ? nullptr : windows[0];
+            return window != nullptr;
+        },
+        timeoutMs);
+    return window;
+}
+
+bool TarvoProcess::waitForExit(DWORD timeoutMs, DWORD& exitCode)
+{
+    if (!waitUntil([&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs))
+        return false;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    return true;
+}

@@ -1,0 +1,129 @@
+// Shared helpers of the window tests: a real Tarvo window created from the
+// product code, message pumping with deadlines, screen capture, and answering
+// modal boxes and the save dialog from the test side.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../../src/app/window.h"
+#include "../../src/app/windowState.h"
+
+// Dispatches this thread's pending messages.
+void pumpMessages();
+
+// Pumps messages until the condition holds or the deadline passes; true if it held.
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+// Pumps messages for a while (for frames Wine presents a moment later).
+void pumpFor(DWORD milliseconds);
+
+// A Tarvo window made by the product's own class and creation code, shown at a known client size.
+class TestWindow
+{
+public:
+    explicit TestWindow(int clientWidth = 800, int clientHeight = 600, int showCommand = SW_SHOWNORMAL);
+    ~TestWindow();
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+
+    HWND hwnd() const { return window; }
+    WindowState& state() const;
+    void setClientSize(int width, int height);
+    // Sends a client mouse message at a client point.
+    LRESULT send(UINT message, int x, int y, WPARAM wParam = 0);
+    // Paints now and waits for the frame to reach the screen.
+    void present();
+
+private:
+    HWND window = nullptr;
+};
+
+// Counts InvalidateRect-style repaint requests by watching the update region.
+bool hasPendingRepaint(HWND window);
+void clearPendingRepaint(HWND window);
+
+struct Capture
+{
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels; // row-major, as GetPixel reports them
+    COLORREF at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// The screen's pixels over the window's client area, as the screen shows them.
+Capture captureClient(HWND window);
+Capture captureScreenRect(RECT rect);
+bool savePng(const Capture& capture, const wchar_t* path);
+
+// True if two colours differ by at most tolerance in each channel.
+bool closeTo(COLORREF a, COLORREF b, int tolerance = 3);
+COLORREF rgb(float r, float g, float b);
+
+// Answers the next modal box or dialog of this thread while a call runs its modal loop.
+struct ModalAnswer
+{
+    // For a message box: IDYES, IDNO, IDOK. For the save dialog: IDOK after typing fileName, or IDCANCEL.
+    int button = IDOK;
+    std::wstring fileName;
+};
+
+struct ModalSeen
+{
+    std::wstring caption;
+    std::wstring text;
+    bool ownerDisabled = false;
+    int count = 0;
+};
+
+// While alive, every modal window of this thread gets the queued answers in order.
+class ModalAnswerer
+{
+public:
+    explicit ModalAnswerer(std::vector<ModalAnswer> answers);
+    ~ModalAnswerer();
+    const std::vector<ModalSeen>& seen() const;
+
+private:
+    UINT_PTR timer;
+};
+
+// Path of a fresh empty folder under the temporary directory.
+std::wstring makeTempFolder(const wchar_t* name);
+std::vector<unsigned char> readFile(const std::wstring& path);
+std::vector<std::wstring> filesIn(const std::wstring& folder);
+
+// Decodes a PNG through WIC into 32bpp BGRA rows.
+bool decodePng(const std::wstring& path, Capture& image);
+
+// Real input through SendInput, in screen coordinates.
+void moveMouseTo(int screenX, int screenY);
+void mouseButton(DWORD downOrUpFlag);
+void clickAt(int screenX, int screenY, bool right = false);
+void pressKey(WORD virtualKey);
+POINT clientToScreen(HWND window, int x, int y);
+
+// The real Tarvo.exe under test, started beside this test program's build folder.
+class TarvoProcess
+{
+public:
+    explicit TarvoProcess(int showCommand = SW_SHOWNORMAL, const wchar_t* arguments = L"");
+    ~TarvoProcess();
+    TarvoProcess(const TarvoProcess&) = delete;
+    TarvoProcess& operator=(const TarvoProcess&) = delete;
+
+    bool started() const { return process.hProcess != nullptr; }
+    // Waits for the process's first top-level window of class "TarvoWindowClass".
+    HWND waitForWindow(DWORD timeoutMs = 20000);
+    std::vector<HWND> topLevelWindows() const;
+    // Waits for the process to end; false on time-out.
+    bool waitForExit(DWORD timeoutMs, DWORD& exitCode);
+    DWORD id() const { return process.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION process = {};
+};
+
+std::wstring tarvoExePath();

@@ -1,0 +1,15 @@
+# Registers the Wine-side tests with the native CTest run. A fixture starts the
+# private display and prefix before them and stops the display after them;
+# they share one display, so they run one at a time.
+set(WINE_STATE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(WINE_ENV ${CMAKE_SOURCE_DIR}/tests/wine/wineEnv.sh)
+
+add_test(NAME wineEnvironmentStart COMMAND ${WINE_ENV} start ${WINE_STATE_DIR})
+set_tests_properties(wineEnvironmentStart PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
+add_test(NAME wineEnvironmentStop COMMAND ${WINE_ENV} stop ${WINE_STATE_DIR})
+set_tests_properties(wineEnvironmentStop PROPERTIES FIXTURES_CLEANUP wine)
+
+foreach(name ${TARVO_WINDOW_TESTS})
+    add_test(NAME ${name} COMMAND ${WINE_ENV} exec ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR}/tests/window/${name}.exe)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 600)
+endforeach()
