@@ -4,8 +4,10 @@ enable_language(RC)
 
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_compile_options(${WARNINGS})
-# The MinGW runtime goes into the exe, so Windows needs no extra DLLs.
-add_link_options(-static -static-libgcc -static-libstdc++)
+if(MINGW)
+    # The MinGW runtime goes into the exe, so Windows needs no extra DLLs.
+    add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
+endif()
 
 set(TARVO_SOURCES
     src/app/window.cpp
