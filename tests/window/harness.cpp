@@ -86,7 +86,17 @@ void TestWindow::present()
 {
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
-    pumpFor(150);
+    // Wine presents a frame a moment after EndDraw: wait until the screen stops changing.
+    Capture last = captureClient(window);
+    const ULONGLONG deadline = GetTickCount64() + 3000;
+    int stableRounds = 0;
+    while (stableRounds < 3 && GetTickCount64() < deadline)
+    {
+        pumpFor(40);
+        Capture next = captureClient(window);
+        stableRounds = next.pixels == last.pixels ? stableRounds + 1 : 0;
+        last = std::move(next);
+    }
 }
 
 bool hasPendingRepaint(HWND window)

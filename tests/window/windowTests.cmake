@@ -1,4 +1,5 @@
 # The test programs that run under Wine, one per source file in tests/window.
 set(TARVO_WINDOW_TESTS
     creationTests
-    processTests)
+    processTests
+    paintTests)
