@@ -370,11 +370,19 @@ void moveMouseTo(int screenX, int screenY)
     const int height = GetSystemMetrics(SM_CYSCREEN);
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((static_cast<long long>(screenX) * 65536 + width / 2) / width);
-    input.mi.dy = static_cast<LONG>((static_cast<long long>(screenY) * 65536 + height / 2) / height);
+    // Rounded up, so the system's truncating conversion back lands on the pixel itself.
+    input.mi.dx = static_cast<LONG>((static_cast<long long>(screenX) * 65536 + width - 1) / width);
+    input.mi.dy = static_cast<LONG>((static_cast<long long>(screenY) * 65536 + height - 1) / height);
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof(input));
     pumpFor(30);
+    POINT at;
+    GetCursorPos(&at);
+    if (at.x != screenX || at.y != screenY)
+    {
+        SetCursorPos(screenX, screenY);
+        pumpFor(30);
+    }
 }
 
 void mouseButton(DWORD downOrUpFlag)
@@ -497,4 +505,50 @@ bool TarvoProcess::waitForExit(DWORD timeoutMs, DWORD& exitCode)
         return false;
     GetExitCodeProcess(process.hProcess, &exitCode);
     return true;
+}
+
+namespace
+{
+struct DialogSearch
+{
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK findDialog(HWND window, LPARAM parameter)
+{
+    DialogSearch& search = *reinterpret_cast<DialogSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (owner == search.processId && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
+        IsWindowEnabled(window))
+    {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND findDialogOf(DWORD processId)
+{
+    DialogSearch search = {processId, nullptr};
+    EnumWindows(findDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForDialogOf(DWORD processId, DWORD timeoutMs)
+{
+    HWND dialog = nullptr;
+    waitUntil([&] { return (dialog = findDialogOf(processId)) != nullptr; }, timeoutMs);
+    return dialog;
+}
+
+std::wstring windowText(HWND window)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
 }

@@ -127,3 +127,8 @@ private:
 };
 
 std::wstring tarvoExePath();
+
+// The first enabled, visible dialog window (#32770) of another process, e.g. its message box.
+HWND findDialogOf(DWORD processId);
+HWND waitForDialogOf(DWORD processId, DWORD timeoutMs = 10000);
+std::wstring windowText(HWND window);

@@ -2,4 +2,6 @@
 set(TARVO_WINDOW_TESTS
     creationTests
     processTests
-    paintTests)
+    paintTests
+    canvasTests
+    drawingEndToEndTests)
