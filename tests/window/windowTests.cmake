@@ -4,4 +4,6 @@ set(TARVO_WINDOW_TESTS
     processTests
     paintTests
     canvasTests
-    drawingEndToEndTests)
+    drawingEndToEndTests
+    frameTests
+    frameEndToEndTests)
