@@ -116,6 +116,13 @@ bool makeTemporaryBeside(const wchar_t* path, wchar_t (&temporary)[MAX_PATH])
     return GetTempFileNameW(folder, L"tvo", 0, temporary) != 0;
 }
 
+// A read-only file is one the user means to keep; not every MoveFileExW refuses to replace it.
+bool isReadOnlyFile(const wchar_t* path)
+{
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool writeImage(const WindowState& state, HWND window, const wchar_t* path)
 {
     if (!state.d2dFactory || !state.wicFactory)
@@ -135,6 +142,8 @@ bool writeImage(const WindowState& state, HWND window, const wchar_t* path)
     HRESULT hr = renderCanvas(state, canvas, imageWidth, imageHeight, &bitmap);
     if (SUCCEEDED(hr)) hr = encodePng(state.wicFactory, bitmap, imageWidth, imageHeight, temporary);
     safeRelease(bitmap);
+    if (SUCCEEDED(hr) && isReadOnlyFile(path))
+        hr = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
     if (SUCCEEDED(hr) && !MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         hr = HRESULT_FROM_WIN32(GetLastError());
     if (FAILED(hr))

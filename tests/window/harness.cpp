@@ -282,6 +282,8 @@ void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
     seen.ownerDisabled = owner && !IsWindowEnabled(owner);
     seen.count = static_cast<int>(seenModals.size()) + 1;
     seenModals.push_back(seen);
+    if (answer.onShow)
+        answer.onShow();
 
     HWND fileName = GetDlgItem(modal, fileNameCombo);
     if (!fileName)

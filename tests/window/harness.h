@@ -65,9 +65,15 @@ COLORREF rgb(float r, float g, float b);
 // Answers the next modal box or dialog of this thread while a call runs its modal loop.
 struct ModalAnswer
 {
+    ModalAnswer(int button, std::wstring fileName = L"", std::function<void()> onShow = {})
+        : button(button), fileName(std::move(fileName)), onShow(std::move(onShow))
+    {
+    }
+
     // For a message box: IDYES, IDNO, IDOK. For the save dialog: IDOK after typing fileName, or IDCANCEL.
     int button = IDOK;
     std::wstring fileName;
+    std::function<void()> onShow; // runs when the window appears, before it is answered
 };
 
 struct ModalSeen

@@ -6,4 +6,5 @@ set(TARVO_WINDOW_TESTS
     canvasTests
     drawingEndToEndTests
     frameTests
-    frameEndToEndTests)
+    frameEndToEndTests
+    exportTests)
