@@ -283,7 +283,7 @@ void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
     seen.count = static_cast<int>(seenModals.size()) + 1;
     seenModals.push_back(seen);
     if (answer.onShow)
-        answer.onShow();
+        answer.onShow(modal);
 
     HWND fileName = GetDlgItem(modal, fileNameCombo);
     if (!fileName)

@@ -65,7 +65,7 @@ COLORREF rgb(float r, float g, float b);
 // Answers the next modal box or dialog of this thread while a call runs its modal loop.
 struct ModalAnswer
 {
-    ModalAnswer(int button, std::wstring fileName = L"", std::function<void()> onShow = {})
+    ModalAnswer(int button, std::wstring fileName = L"", std::function<void(HWND)> onShow = {})
         : button(button), fileName(std::move(fileName)), onShow(std::move(onShow))
     {
     }
@@ -73,7 +73,7 @@ struct ModalAnswer
     // For a message box: IDYES, IDNO, IDOK. For the save dialog: IDOK after typing fileName, or IDCANCEL.
     int button = IDOK;
     std::wstring fileName;
-    std::function<void()> onShow; // runs when the window appears, before it is answered
+    std::function<void(HWND)> onShow; // runs when the window appears, before it is answered
 };
 
 struct ModalSeen

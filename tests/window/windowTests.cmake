@@ -7,4 +7,5 @@ set(TARVO_WINDOW_TESTS
     drawingEndToEndTests
     frameTests
     frameEndToEndTests
-    exportTests)
+    exportTests
+    menuTests)
