@@ -42,3 +42,11 @@ configure_file(${DOCTEST_INCLUDE_DIR}/doctest/doctest.h ${CMAKE_BINARY_DIR}/doct
 include(tests/window/windowTests.cmake)
 add_subdirectory(tests/window)
 add_subdirectory(bench/window)
+
+# Release zip: Tarvo-1.0.1-win64.zip with Tarvo.exe and a short read-me.
+install(TARGETS Tarvo RUNTIME DESTINATION .)
+install(FILES res/readme.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME Tarvo-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+include(CPack)

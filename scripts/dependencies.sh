@@ -8,7 +8,7 @@ TARVO_PACKAGES=(
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64  # Tarvo.exe
     wine wine64 xvfb xauth libgl1-mesa-dri          # running it
     python3 python3-fonttools fonts-liberation2     # stand-in fonts for the tests
-    icoutils zip                                    # resource listing, release zip
+    icoutils zip unzip                              # resource listing, release zip
 )
 
 missingPackages() {

@@ -423,6 +423,10 @@ POINT clientToScreen(HWND window, int x, int y)
 
 std::wstring tarvoExePath()
 {
+    // The release test points at an unpacked copy instead.
+    wchar_t configured[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TARVO_EXE", configured, MAX_PATH) > 0)
+        return configured;
     // Test programs live in <build>/tests/window; Tarvo.exe in <build>.
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -550,7 +554,30 @@ HWND waitForDialogOf(DWORD processId, DWORD timeoutMs)
 
 std::wstring windowText(HWND window)
 {
+    // WM_GETTEXT, unlike GetWindowTextW, reaches a control of another process.
     wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied);
     return text;
+}
+
+void typeText(const std::wstring& text)
+{
+    for (wchar_t c : text)
+    {
+        INPUT inputs[2] = {};
+        inputs[0].type = INPUT_KEYBOARD;
+        inputs[0].ki.wScan = c;
+        inputs[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs[1] = inputs[0];
+        inputs[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, inputs, sizeof(INPUT));
+    }
+    pumpFor(100);
+}
+
+HWND fileNameBoxOf(HWND dialog)
+{
+    HWND box = GetDlgItem(dialog, fileNameCombo);
+    return box ? box : GetDlgItem(dialog, fileNameEdit);
 }

@@ -138,3 +138,9 @@ std::wstring tarvoExePath();
 HWND findDialogOf(DWORD processId);
 HWND waitForDialogOf(DWORD processId, DWORD timeoutMs = 10000);
 std::wstring windowText(HWND window);
+
+// Types text into whatever has the keyboard focus, as Unicode key presses.
+void typeText(const std::wstring& text);
+
+// The save dialog's file-name box (Explorer-style combo or plain edit), or null.
+HWND fileNameBoxOf(HWND dialog);

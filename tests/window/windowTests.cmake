@@ -8,4 +8,5 @@ set(TARVO_WINDOW_TESTS
     frameTests
     frameEndToEndTests
     exportTests
-    menuTests)
+    menuTests
+    exportEndToEndTests)

@@ -13,3 +13,6 @@ foreach(name ${TARVO_WINDOW_TESTS})
     add_test(NAME ${name} COMMAND ${WINE_ENV} exec ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR}/tests/window/${name}.exe)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 600)
 endforeach()
+
+add_test(NAME releasePackage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/packageTest.sh ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR})
+set_tests_properties(releasePackage PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 300)

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Packs the release zip, unpacks it into an empty folder and checks that the
+# Tarvo.exe inside opens its window and closes cleanly under Wine.
+set -euo pipefail
+state=${1:?wine state dir}
+windowsBuild=${2:?windows build dir}
+here=$(cd "$(dirname "$0")" && pwd)
+
+(cd "$windowsBuild" && cpack -G ZIP >/dev/null)
+zip="$windowsBuild/Tarvo-1.0.1-win64.zip"
+[ -f "$zip" ] || { echo "no $zip" >&2; exit 1; }
+listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+[ "$listing" = "Tarvo.exe readme.txt " ] || { echo "unexpected zip contents: $listing" >&2; exit 1; }
+
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+unzip -q "$zip" -d "$unpacked"
+export TARVO_EXE="Z:$(echo "$unpacked/Tarvo.exe" | tr '/' '\\')"
+"$here/wineEnv.sh" exec "$state" "$windowsBuild/tests/window/processTests.exe" \
+    --test-case="Tarvo opens exactly one window titled Tarvo and exits with code 0 when it is closed"
