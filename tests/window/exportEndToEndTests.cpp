@@ -45,7 +45,7 @@ struct Session
         pumpFor(300);
         SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
         typeText(path);
-        CHECK(windowText(box) == path);
+        CHECK(waitUntil([&] { return windowText(box) == path; }));
         pressKey(VK_RETURN);
         CHECK(waitUntil([&] { return findDialogOf(tarvo.id()) == nullptr; }, 10000));
     }
