@@ -1,9 +1,8 @@
-// Window-test helpers and the doctest main. Every test program links the
-// product code and this file; the product carries no test-only switches.
-#define DOCTEST_CONFIG_IMPLEMENT
-#include <doctest/doctest.h>
-
+// Window-test helpers. Every test program links the product code and this
+// file; the product carries no test-only switches.
 #include "harness.h"
+
+#include <doctest/doctest.h>
 
 #include <wincodec.h>
 
@@ -357,14 +356,6 @@ std::vector<std::wstring> filesIn(const std::wstring& folder)
     return names;
 }
 
-int main(int argc, char** argv)
-{
-    CoInitialize(nullptr);
-    doctest::Context context(argc, argv);
-    const int failed = context.run();
-    CoUninitialize();
-    return failed;
-}
 
 void moveMouseTo(int screenX, int screenY)
 {

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Regenerates docs/tarvo.png and docs/tarvo-menu.png from the real Tarvo.exe
+# under Wine, drawn with real input. Run it when the look changes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/dependencies.sh
+ensureDependencies
+
+build=${TARVO_BUILD_DIR:-build}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --target windowsBuild -j"$(nproc)" >/dev/null
+mkdir -p docs
+env=tests/wine/wineEnv.sh
+"$env" start "$build/wine-screenshots"
+trap '"$env" stop "$build/wine-screenshots"' EXIT
+export TARVO_SCREENSHOT_DIR="Z:$(pwd | tr '/' '\\')\\docs"
+"$env" exec "$build/wine-screenshots" "$build/windows/tests/window/makeScreenshots.exe"
+ls -l docs/tarvo.png docs/tarvo-menu.png
