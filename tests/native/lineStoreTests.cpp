@@ -151,3 +151,62 @@ TEST_CASE("deleting with nothing selected changes nothing")
     REQUIRE(lines.size() == 2);
     CHECK(lines[1].y2 == 8);
 }
+
+namespace
+{
+// The picking rule spelled out plainly, without the quick rejection of far lines.
+int32_t plainPick(const std::vector<Line>& lines, int x, int y, float scale)
+{
+    const float r = 6.0f * scale, px = float(x), py = float(y);
+    for (int32_t i = int32_t(lines.size()) - 1; i >= 0; --i)
+    {
+        const Line& l = lines[size_t(i)];
+        const float dx = l.x2 - l.x1, dy = l.y2 - l.y1, len2 = dx * dx + dy * dy;
+        float t = 0;
+        if (len2 > 0)
+        {
+            t = ((px - l.x1) * dx + (py - l.y1) * dy) / len2;
+            t = t > 0 ? t : 0;
+            if (t > 1)
+                t = 1;
+        }
+        const float ex = px - (l.x1 + t * dx), ey = py - (l.y1 + t * dy);
+        if (std::sqrt(ex * ex + ey * ey) <= r)
+            return i;
+    }
+    return -1;
+}
+} // namespace
+
+TEST_CASE("passing over far lines quickly never changes which line is picked")
+{
+    unsigned seed = 2026;
+    auto next = [&seed](unsigned range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % range;
+    };
+    for (float scale : {1.0f, 1.25f, 1.5f, 2.0f})
+    {
+        std::vector<Line> lines;
+        for (int i = 0; i < 300; ++i)
+        {
+            const float x = float(next(2000)), y = float(next(1500));
+            // Short, long, axis-aligned and zero-length segments.
+            const float w = float(int(next(200)) - 100) * (i % 7 == 0 ? 0 : 1);
+            const float h = float(int(next(200)) - 100) * (i % 5 == 0 ? 0 : 1);
+            appendLine(lines, line(x, y, x + w, y + h));
+        }
+        int picks = 0;
+        for (int probe = 0; probe < 20000; ++probe)
+        {
+            const Line& target = lines[next(300)];
+            // Points around a line's ends and middle, at and near the pick radius.
+            const int x = int(target.x1 + (target.x2 - target.x1) * float(next(3)) / 2) + int(next(21)) - 10;
+            const int y = int(target.y1 + (target.y2 - target.y1) * float(next(3)) / 2) + int(next(21)) - 10;
+            const int32_t expected = plainPick(lines, x, y, scale);
+            picks += expected >= 0;
+            CHECK(pick(lines, x, y, scale) == expected);
+        }
+        CHECK(picks > 1000); // the probes do reach lines
+    }
+}
