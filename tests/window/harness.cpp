@@ -2,8 +2,7 @@
 // file; the product carries no test-only switches.
 #include "harness.h"
 
-#include <doctest/doctest.h>
-
+#include <stdexcept>
 #include <wincodec.h>
 
 #include <cstdio>
@@ -42,7 +41,8 @@ TestWindow::TestWindow(int clientWidth, int clientHeight, int showCommand)
     static const bool registered = registerWindowClass(GetModuleHandleW(nullptr));
     (void)registered;
     window = createMainWindow(GetModuleHandleW(nullptr));
-    REQUIRE(window != nullptr);
+    if (!window)
+        throw std::runtime_error("the Tarvo window could not be created");
     SetWindowPos(window, nullptr, 40, 40, clientWidth, clientHeight, SWP_NOZORDER);
     ShowWindow(window, showCommand);
     SetForegroundWindow(window);
@@ -65,7 +65,8 @@ TestWindow::~TestWindow()
 WindowState& TestWindow::state() const
 {
     WindowState* record = stateOf(window);
-    REQUIRE(record != nullptr);
+    if (!record)
+        throw std::runtime_error("the window has no state record");
     return *record;
 }
 
@@ -237,6 +238,7 @@ COLORREF rgb(float r, float g, float b)
 namespace
 {
 std::vector<ModalAnswer> pendingAnswers;
+ModalPolicy answerPolicy;
 std::vector<ModalSeen> seenModals;
 HWND lastAnswered = nullptr;
 
@@ -268,11 +270,19 @@ void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND modal = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findModal, reinterpret_cast<LPARAM>(&modal));
-    if (!modal || pendingAnswers.empty() || (modal == lastAnswered && IsWindow(modal)))
+    if (!modal || (pendingAnswers.empty() && !answerPolicy) || (modal == lastAnswered && IsWindow(modal)))
         return;
     lastAnswered = modal;
-    const ModalAnswer answer = pendingAnswers.front();
-    pendingAnswers.erase(pendingAnswers.begin());
+    ModalAnswer answer(IDCANCEL);
+    if (answerPolicy)
+    {
+        answer = answerPolicy(modal);
+    }
+    else
+    {
+        answer = pendingAnswers.front();
+        pendingAnswers.erase(pendingAnswers.begin());
+    }
 
     ModalSeen seen;
     seen.caption = textOf(modal);
@@ -302,10 +312,20 @@ ModalAnswerer::ModalAnswerer(std::vector<ModalAnswer> answers)
     timer = SetTimer(nullptr, 0, 50, answerModal);
 }
 
+ModalAnswerer::ModalAnswerer(ModalPolicy policy)
+{
+    pendingAnswers.clear();
+    answerPolicy = std::move(policy);
+    seenModals.clear();
+    lastAnswered = nullptr;
+    timer = SetTimer(nullptr, 0, 20, answerModal);
+}
+
 ModalAnswerer::~ModalAnswerer()
 {
     KillTimer(nullptr, timer);
     pendingAnswers.clear();
+    answerPolicy = nullptr;
 }
 
 const std::vector<ModalSeen>& ModalAnswerer::seen() const

@@ -84,11 +84,14 @@ struct ModalSeen
     int count = 0;
 };
 
-// While alive, every modal window of this thread gets the queued answers in order.
+// While alive, every modal window of this thread gets the queued answers in order,
+// or, with a policy, whatever the policy decides for it.
+using ModalPolicy = std::function<ModalAnswer(HWND modal)>;
 class ModalAnswerer
 {
 public:
     explicit ModalAnswerer(std::vector<ModalAnswer> answers);
+    explicit ModalAnswerer(ModalPolicy policy);
     ~ModalAnswerer();
     const std::vector<ModalSeen>& seen() const;
 

@@ -1,9 +1,5 @@
 // Not a test: drives the real Tarvo.exe with real input to draw a small floor
 // plan, then writes the README's screenshots (scripts/screenshots.sh runs it).
-// The harness reports through doctest, so its implementation comes along; its main does not.
-#define DOCTEST_CONFIG_IMPLEMENT
-#include <doctest/doctest.h>
-
 #include "harness.h"
 
 #include <cstdio>

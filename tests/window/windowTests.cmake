@@ -9,4 +9,6 @@ set(TARVO_WINDOW_TESTS
     frameEndToEndTests
     exportTests
     menuTests
-    exportEndToEndTests)
+    exportEndToEndTests
+    exportFaultTests
+    soakTests)
