@@ -11,4 +11,5 @@ set(TARVO_WINDOW_TESTS
     menuTests
     exportEndToEndTests
     exportFaultTests
-    soakTests)
+    soakTests
+    leakTests)
