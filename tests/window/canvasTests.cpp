@@ -302,3 +302,16 @@ TEST_CASE("resizing, a DPI change and the pointer leaving keep a draft; lines ke
     CHECK(s.draftLine.x1 == 400);
     CHECK(s.lines[0].x2 == 200);
 }
+
+TEST_CASE("closing the window while the delete confirmation is up leaves no handler on a freed record")
+{
+    auto* w = new TestWindow(800, 600);
+    HWND hwnd = w->hwnd();
+    addLine(w->state(), 100, 100, 200, 200, 1);
+    ModalAnswerer answerer({{IDYES, L"", [hwnd](HWND) { PostMessageW(hwnd, WM_CLOSE, 0, 0); }}});
+    SendMessageW(hwnd, WM_KEYDOWN, VK_DELETE, 0);
+    pumpMessages();
+    CHECK_FALSE(IsWindow(hwnd));
+    CHECK(answerer.seen().size() == 1);
+    delete w;
+}

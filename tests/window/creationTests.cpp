@@ -4,6 +4,7 @@
 
 #include "harness.h"
 
+#include <cstddef>
 #include <new>
 
 #include "../../src/render/deviceResources.h"
@@ -95,6 +96,42 @@ TEST_CASE("a new window has every graphics object, the logo and a 96 DPI scale")
     CHECK(s.lines.empty());
     CHECK(s.lines.capacity() == 0);
     CHECK(s.hInstance == GetModuleHandleW(nullptr));
+}
+
+TEST_CASE("the state record keeps its fields in the documented order")
+{
+    const size_t offsets[] = {
+        offsetof(WindowState, d2dFactory),        offsetof(WindowState, renderTarget),
+        offsetof(WindowState, deviceContext),     offsetof(WindowState, chromeBrush),
+        offsetof(WindowState, textBrush),         offsetof(WindowState, buttonHoverBrush),
+        offsetof(WindowState, closeHoverBrush),   offsetof(WindowState, buttonPressedBrush),
+        offsetof(WindowState, closePressedBrush), offsetof(WindowState, closeGlyphBrush),
+        offsetof(WindowState, canvasBorderBrush), offsetof(WindowState, lineBrush),
+        offsetof(WindowState, selectedLineBrush), offsetof(WindowState, saveButtonBrush),
+        offsetof(WindowState, hoverFillBrush),    offsetof(WindowState, saveButtonTextBrush),
+        offsetof(WindowState, menuBrush),         offsetof(WindowState, shadowBrush),
+        offsetof(WindowState, separatorBrush),    offsetof(WindowState, shadowBlur),
+        offsetof(WindowState, menuOpen),          offsetof(WindowState, hoveredMenuItem),
+        offsetof(WindowState, wicFactory),        offsetof(WindowState, dwriteFactory),
+        offsetof(WindowState, textFormat),        offsetof(WindowState, iconFormat),
+        offsetof(WindowState, buttonTextFormat),  offsetof(WindowState, hoveredButton),
+        offsetof(WindowState, pressedButton),     offsetof(WindowState, trackingLeave),
+        offsetof(WindowState, saveButtonHovered), offsetof(WindowState, saveButtonPressed),
+        offsetof(WindowState, drawing),           offsetof(WindowState, draftLine),
+        offsetof(WindowState, lines),             offsetof(WindowState, dpiScale),
+        offsetof(WindowState, hInstance),         offsetof(WindowState, taskbarWindow),
+        offsetof(WindowState, logoBitmap),
+    };
+    CHECK(sizeof(offsets) / sizeof(offsets[0]) == 39);
+    for (size_t i = 1; i < sizeof(offsets) / sizeof(offsets[0]); ++i)
+    {
+        CAPTURE(i);
+        CHECK(offsets[i - 1] < offsets[i]);
+    }
+    CHECK(sizeof(Line) == 20);
+    CHECK(sizeof(CaptionButton) == 4);
+    CHECK(sizeof(WindowState::menuOpen) == 1);
+    CHECK(sizeof(WindowState::draftLine) == 16);
 }
 
 TEST_CASE("the palette has the documented colours and fonts")

@@ -269,3 +269,16 @@ TEST_CASE("pressing Save Image while drawing exports the draft and drawing goes 
     w.send(WM_LBUTTONDOWN, 500, 300);
     CHECK(s.lines.size() == 1);
 }
+
+TEST_CASE("closing the window while the save dialog is up writes nothing and touches no freed record")
+{
+    auto* w = new TestWindow(600, 400);
+    HWND hwnd = w->hwnd();
+    const std::wstring folder = makeTempFolder(L"closing");
+    ModalAnswerer answerer({{IDOK, folder + L"\\late.png", [hwnd](HWND) { PostMessageW(hwnd, WM_CLOSE, 0, 0); }}});
+    clickSaveImage(*w);
+    pumpMessages();
+    CHECK_FALSE(IsWindow(hwnd));
+    CHECK(filesIn(folder).size() <= 1);
+    delete w;
+}

@@ -16,3 +16,5 @@ endforeach()
 
 add_test(NAME releasePackage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/packageTest.sh ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR})
 set_tests_properties(releasePackage PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 300)
+
+add_test(NAME exeImage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/exeImageTest.sh ${WINDOWS_BUILD_DIR}/Tarvo.exe)
