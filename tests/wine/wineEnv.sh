@@ -49,7 +49,8 @@ stopDisplay() {
 }
 
 createPrefix() {
-    [ -f "$WINEPREFIX/.tarvo-ready" ] && return 0
+    # A prefix counts as ready only if it was finished and still has its registry; else it is made anew.
+    [ -f "$WINEPREFIX/.tarvo-ready" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/drive_c/windows/Fonts/segmdl2.ttf" ] && return 0
     need wine wine
     need /usr/bin/python3 python3
     rm -rf "$WINEPREFIX"
