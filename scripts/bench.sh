@@ -4,13 +4,8 @@
 # same run. Under Wine the renderer is software: absolute times say little
 # about a Windows machine with a GPU; the ratios are what to read.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/dependencies.sh
-ensureDependencies
-
-build=${TARVO_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" >/dev/null
+source "$(dirname "$0")/common.sh"
+prepareBuild >/dev/null
 "$build/bench/native/hitTestBench"
 env=tests/wine/wineEnv.sh
 "$env" start "$build/wine-bench"

@@ -2,13 +2,8 @@
 # Regenerates docs/tarvo.png and docs/tarvo-menu.png from the real Tarvo.exe
 # under Wine, drawn with real input. Run it when the look changes.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/dependencies.sh
-ensureDependencies
-
-build=${TARVO_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target windowsBuild -j"$(nproc)" >/dev/null
+source "$(dirname "$0")/common.sh"
+prepareBuild windowsBuild >/dev/null
 mkdir -p docs
 env=tests/wine/wineEnv.sh
 "$env" start "$build/wine-screenshots"

@@ -3,13 +3,8 @@
 # 100,000 messages (or the count given) and the full leak check.
 #   bash scripts/soak.sh [messages] [seed]
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/dependencies.sh
-ensureDependencies
-
-build=${TARVO_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target windowsBuild -j"$(nproc)" >/dev/null
+source "$(dirname "$0")/common.sh"
+prepareBuild windowsBuild >/dev/null
 env=tests/wine/wineEnv.sh
 state="$build/wine-soak"
 "$env" start "$state"

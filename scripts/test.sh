@@ -2,11 +2,6 @@
 # Builds everything (native unit tests, Tarvo.exe, window tests) and runs every
 # test with CTest: native, in-process under Wine, and end to end.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/dependencies.sh
-ensureDependencies
-
-build=${TARVO_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)"
+source "$(dirname "$0")/common.sh"
+prepareBuild
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" "$@"

@@ -11,8 +11,6 @@
 
 namespace
 {
-bool failAllocations = false;
-
 // Sends a message and reports whether it asked for a repaint.
 bool repaints(TestWindow& w, UINT message, int x, int y, WPARAM wParam = 0)
 {
@@ -33,25 +31,6 @@ void addLine(WindowState& s, float x1, float y1, float x2, float y2, uint8_t sel
     s.lines.push_back({x1, y1, x2, y2, selected});
 }
 } // namespace
-
-void* operator new(size_t size)
-{
-    if (failAllocations)
-        throw std::bad_alloc();
-    if (void* p = malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    free(p);
-}
-
-void operator delete(void* p, size_t) noexcept
-{
-    free(p);
-}
 
 TEST_CASE("two left clicks commit a line from the first click to the second click's own point")
 {

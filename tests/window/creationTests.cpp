@@ -11,9 +11,6 @@
 
 namespace
 {
-// Set by a test to make the next allocations of this program fail.
-bool failAllocations = false;
-
 std::vector<IUnknown*> paletteOf(const WindowState& s)
 {
     return {s.textBrush,       s.buttonHoverBrush,  s.closeHoverBrush,     s.buttonPressedBrush, s.closePressedBrush,
@@ -43,25 +40,6 @@ bool blurAvailable(ID2D1DeviceContext* context)
     return available;
 }
 } // namespace
-
-void* operator new(size_t size)
-{
-    if (failAllocations)
-        throw std::bad_alloc();
-    if (void* p = malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    free(p);
-}
-
-void operator delete(void* p, size_t) noexcept
-{
-    free(p);
-}
 
 TEST_CASE("a new window has every graphics object, the logo and a 96 DPI scale")
 {

@@ -12,6 +12,9 @@
 #include "../../src/app/window.h"
 #include "../../src/app/windowState.h"
 
+// While true, every operator new of the test program throws std::bad_alloc.
+extern bool failAllocations;
+
 // Dispatches this thread's pending messages.
 void pumpMessages();
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, whatever the build and the tests need and this Debian
-# machine lacks. Sourced by run.sh and test.sh; quiet when all is present.
+# Sourced by every script here: installs, with apt-get, whatever the build and
+# the tests need and this Debian machine lacks (quiet when all is present), and
+# configures and builds the tree.
 set -euo pipefail
 
 TARVO_PACKAGES=(
@@ -38,4 +39,16 @@ ensureDependencies() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     # shellcheck disable=SC2086
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+# Installs what is missing, configures the build folder ($TARVO_BUILD_DIR, else
+# build) and builds the given targets (everything when none is given).
+prepareBuild() {
+    cd "$(dirname "${BASH_SOURCE[0]}")/.."
+    ensureDependencies
+    build=${TARVO_BUILD_DIR:-build}
+    cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    local targets=()
+    for target in "$@"; do targets+=(--target "$target"); done
+    cmake --build "$build" "${targets[@]}" -j"$(nproc)"
 }
