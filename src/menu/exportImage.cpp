@@ -25,7 +25,6 @@ bool askForFileName(HWND window, wchar_t (&path)[fileNameLength])
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = window;
     dialog.lpstrFilter = L"PNG Image (*.png)\0*.png\0All Files (*.*)\0*.*\0";
-    dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
     dialog.nMaxFile = fileNameLength;
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
