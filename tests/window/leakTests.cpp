@@ -156,7 +156,7 @@ TEST_CASE("exports leak nothing")
 
 TEST_CASE("creating and destroying windows leaks nothing")
 {
-    checkFlat("window create/destroy", cycles(1000, 40), [](int) {
+    checkFlat("window create/destroy", cycles(1000, 24), [](int) {
         TestWindow w(640, 480);
         paintNow(w.hwnd());
     });
