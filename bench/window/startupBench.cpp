@@ -11,28 +11,6 @@ namespace
 {
 const int runs = 7;
 
-struct Found
-{
-    DWORD processId;
-    const wchar_t* className;
-    HWND window;
-};
-
-BOOL CALLBACK findWindowOf(HWND window, LPARAM parameter)
-{
-    Found& found = *reinterpret_cast<Found*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (owner == found.processId && wcscmp(className, found.className) == 0 && IsWindowVisible(window))
-    {
-        found.window = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 double secondsNow()
 {
     LARGE_INTEGER now, frequency;
@@ -51,18 +29,22 @@ double timeToFirstFrame(const std::wstring& exe, const wchar_t* className)
     const double start = secondsNow();
     if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
-    Found found = {process.dwProcessId, className, nullptr};
+    HWND window = nullptr;
     const COLORREF chrome = rgb(0.93f, 0.94f, 0.96f);
     double elapsed = -1;
     while (secondsNow() - start < 30)
     {
-        if (!found.window)
-            EnumWindows(findWindowOf, reinterpret_cast<LPARAM>(&found));
-        if (found.window)
+        if (!window)
+        {
+            const std::vector<HWND> windows = topLevelWindowsOf(process.dwProcessId, className);
+            if (!windows.empty() && IsWindowVisible(windows[0]))
+                window = windows[0];
+        }
+        if (window)
         {
             RECT client;
-            GetClientRect(found.window, &client);
-            const POINT probe = clientToScreen(found.window, client.right / 2, 16);
+            GetClientRect(window, &client);
+            const POINT probe = clientToScreen(window, client.right / 2, 16);
             if (captureScreenRect({probe.x, probe.y, probe.x + 1, probe.y + 1}).at(0, 0) == chrome)
             {
                 elapsed = secondsNow() - start;
@@ -71,8 +53,8 @@ double timeToFirstFrame(const std::wstring& exe, const wchar_t* className)
         }
         Sleep(1);
     }
-    if (found.window)
-        PostMessageW(found.window, WM_CLOSE, 0, 0);
+    if (window)
+        PostMessageW(window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, 10000) == WAIT_TIMEOUT)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);

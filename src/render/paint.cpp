@@ -127,6 +127,18 @@ void paintTitleBar(const WindowState& state, HWND window, ClientSize client, flo
     fill(target, captionButtonRect(window, hovered, s), background);
 }
 
+// The open menu's shadows grow 2 x s beyond the tab (full title-bar height) and the popup (not at its top).
+Rect tabShadowRect(Rect menuButton, float s)
+{
+    return {menuButton.left - shadowSpread * s, 0, menuButton.right + shadowSpread * s, titleBarHeight * s};
+}
+
+Rect popupShadowRect(Rect popup, float s)
+{
+    return {popup.left - shadowSpread * s, titleBarHeight * s, popup.right + shadowSpread * s,
+            popup.bottom + shadowSpread * s};
+}
+
 void paintMenu(const WindowState& state, HWND window, float s)
 {
     ID2D1RenderTarget* target = state.renderTarget;
@@ -186,17 +198,6 @@ void paintCaptionGlyphs(const WindowState& state, HWND window, float s)
                closeBrush);
 }
 } // namespace
-
-Rect tabShadowRect(Rect menuButton, float s)
-{
-    return {menuButton.left - shadowSpread * s, 0, menuButton.right + shadowSpread * s, titleBarHeight * s};
-}
-
-Rect popupShadowRect(Rect popup, float s)
-{
-    return {popup.left - shadowSpread * s, titleBarHeight * s, popup.right + shadowSpread * s,
-            popup.bottom + shadowSpread * s};
-}
 
 LRESULT onPaint(WindowState* state, HWND window)
 {

@@ -480,27 +480,33 @@ namespace
 struct WindowSearch
 {
     DWORD processId;
+    const wchar_t* className;
     std::vector<HWND> found;
 };
 
-BOOL CALLBACK collectTarvoWindows(HWND window, LPARAM parameter)
+BOOL CALLBACK collectWindows(HWND window, LPARAM parameter)
 {
     WindowSearch& search = *reinterpret_cast<WindowSearch*>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
-    if (owner == search.processId && wcscmp(className, L"TarvoWindowClass") == 0)
+    if (owner == search.processId && wcscmp(className, search.className) == 0)
         search.found.push_back(window);
     return TRUE;
 }
 } // namespace
 
+std::vector<HWND> topLevelWindowsOf(DWORD processId, const wchar_t* className)
+{
+    WindowSearch search = {processId, className, {}};
+    EnumWindows(collectWindows, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::vector<HWND> TarvoProcess::topLevelWindows() const
 {
-    WindowSearch search = {process.dwProcessId, {}};
-    EnumWindows(collectTarvoWindows, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return topLevelWindowsOf(process.dwProcessId, L"TarvoWindowClass");
 }
 
 HWND TarvoProcess::waitForWindow(DWORD timeoutMs)
@@ -524,36 +530,12 @@ bool TarvoProcess::waitForExit(DWORD timeoutMs, DWORD& exitCode)
     return true;
 }
 
-namespace
-{
-struct DialogSearch
-{
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK findDialog(HWND window, LPARAM parameter)
-{
-    DialogSearch& search = *reinterpret_cast<DialogSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (owner == search.processId && wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
-        IsWindowEnabled(window))
-    {
-        search.found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-} // namespace
-
 HWND findDialogOf(DWORD processId)
 {
-    DialogSearch search = {processId, nullptr};
-    EnumWindows(findDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND dialog : topLevelWindowsOf(processId, L"#32770"))
+        if (IsWindowVisible(dialog) && IsWindowEnabled(dialog))
+            return dialog;
+    return nullptr;
 }
 
 HWND waitForDialogOf(DWORD processId, DWORD timeoutMs)

@@ -140,6 +140,9 @@ private:
 
 std::wstring tarvoExePath();
 
+// Top-level windows of a process with the given class, in z-order.
+std::vector<HWND> topLevelWindowsOf(DWORD processId, const wchar_t* className);
+
 // The first enabled, visible dialog window (#32770) of another process, e.g. its message box.
 HWND findDialogOf(DWORD processId);
 HWND waitForDialogOf(DWORD processId, DWORD timeoutMs = 10000);
