@@ -241,6 +241,9 @@ std::vector<ModalAnswer> pendingAnswers;
 ModalPolicy answerPolicy;
 std::vector<ModalSeen> seenModals;
 HWND lastAnswered = nullptr;
+ULONGLONG lastAnsweredAt = 0;
+ModalAnswer lastAnswer(IDCANCEL);
+const ULONGLONG reanswerAfterMs = 2000; // a dialog still up this long after its answer missed it
 
 const int fileNameCombo = 0x47c; // cmb13 of the Explorer-style dialog
 const int fileNameEdit = 0x480;  // edt1
@@ -266,12 +269,35 @@ std::wstring textOf(HWND window)
     return text;
 }
 
+// Types the file name, where the window is the save dialog, and presses the answer's button.
+void press(HWND modal, const ModalAnswer& answer)
+{
+    HWND fileName = fileNameBoxOf(modal);
+    if (fileName && answer.button == IDOK)
+        SetWindowTextW(fileName, answer.fileName.c_str());
+    PostMessageW(modal, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(modal, answer.button)));
+}
+
 void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
 {
     HWND modal = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findModal, reinterpret_cast<LPARAM>(&modal));
-    if (!modal || (pendingAnswers.empty() && !answerPolicy) || (modal == lastAnswered && IsWindow(modal)))
+    if (!modal)
         return;
+    // The same window again: wait for it to close, but answer once more if the answer went astray
+    // (a command posted before the dialog was ready to take it).
+    const bool again = modal == lastAnswered;
+    if (again && GetTickCount64() - lastAnsweredAt < reanswerAfterMs)
+        return;
+    if (!again && pendingAnswers.empty() && !answerPolicy)
+        return;
+    lastAnsweredAt = GetTickCount64();
+    if (again)
+    {
+        press(modal, lastAnswer);
+        return;
+    }
     lastAnswered = modal;
     ModalAnswer answer(IDCANCEL);
     if (answerPolicy)
@@ -283,6 +309,7 @@ void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
         answer = pendingAnswers.front();
         pendingAnswers.erase(pendingAnswers.begin());
     }
+    lastAnswer = answer;
 
     ModalSeen seen;
     seen.caption = textOf(modal);
@@ -293,14 +320,7 @@ void CALLBACK answerModal(HWND, UINT, UINT_PTR, DWORD)
     seenModals.push_back(seen);
     if (answer.onShow)
         answer.onShow(modal);
-
-    HWND fileName = GetDlgItem(modal, fileNameCombo);
-    if (!fileName)
-        fileName = GetDlgItem(modal, fileNameEdit);
-    if (fileName && answer.button == IDOK)
-        SetWindowTextW(fileName, answer.fileName.c_str());
-    PostMessageW(modal, WM_COMMAND, MAKEWPARAM(answer.button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(modal, answer.button)));
+    press(modal, answer);
 }
 } // namespace
 
