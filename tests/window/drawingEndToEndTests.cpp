@@ -10,26 +10,6 @@ const COLORREF white = RGB(255, 255, 255);
 const COLORREF black = RGB(0, 0, 0);
 const COLORREF blue = RGB(0, 0, 255);
 
-struct Screen
-{
-    HWND window;
-    void click(int x, int y, bool right = false)
-    {
-        const POINT p = clientToScreen(window, x, y);
-        clickAt(p.x, p.y, right);
-    }
-    void move(int x, int y)
-    {
-        const POINT p = clientToScreen(window, x, y);
-        moveMouseTo(p.x, p.y);
-    }
-    // Polls the screen until the pixel shows the colour (frames arrive a moment after input).
-    bool shows(int x, int y, COLORREF colour, DWORD timeoutMs = 5000)
-    {
-        return waitUntil([&] { return closeTo(captureClient(window).at(x, y), colour, 3); }, timeoutMs);
-    }
-};
-
 void answerDeleteBox(DWORD processId, int button)
 {
     HWND box = waitForDialogOf(processId);
@@ -46,7 +26,7 @@ TEST_CASE("a user draws three lines, selects two and deletes them after confirmi
     HWND window = tarvo.waitForWindow();
     REQUIRE(window != nullptr);
     SetWindowPos(window, nullptr, 60, 60, 800, 600, SWP_NOZORDER);
-    Screen screen{window};
+    ClientDriver screen{window};
     REQUIRE(screen.shows(400, 300, white));
     // Let the pointer rest inside first, so Wine has delivered the window's enter and activation.
     screen.move(450, 500);

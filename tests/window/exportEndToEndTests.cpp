@@ -13,20 +13,10 @@ const COLORREF white = RGB(255, 255, 255);
 const COLORREF black = RGB(0, 0, 0);
 const COLORREF blue = RGB(0, 0, 255);
 
-struct Session
+struct Session : ClientDriver
 {
     TarvoProcess tarvo;
-    HWND window = nullptr;
 
-    void click(int x, int y, bool right = false)
-    {
-        const POINT p = clientToScreen(window, x, y);
-        clickAt(p.x, p.y, right);
-    }
-    bool shows(int x, int y, COLORREF colour)
-    {
-        return waitUntil([&] { return closeTo(captureClient(window).at(x, y), colour, 3); });
-    }
     ClientSize client() const
     {
         RECT r;

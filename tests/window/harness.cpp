@@ -452,6 +452,23 @@ POINT clientToScreen(HWND window, int x, int y)
     return point;
 }
 
+void ClientDriver::click(int x, int y, bool right) const
+{
+    const POINT p = clientToScreen(window, x, y);
+    clickAt(p.x, p.y, right);
+}
+
+void ClientDriver::move(int x, int y) const
+{
+    const POINT p = clientToScreen(window, x, y);
+    moveMouseTo(p.x, p.y);
+}
+
+bool ClientDriver::shows(int x, int y, COLORREF colour, DWORD timeoutMs) const
+{
+    return waitUntil([&] { return closeTo(captureClient(window).at(x, y), colour, 3); }, timeoutMs);
+}
+
 std::wstring tarvoExePath()
 {
     // The release test points at an unpacked copy instead.

@@ -117,6 +117,16 @@ void clickAt(int screenX, int screenY, bool right = false);
 void pressKey(WORD virtualKey);
 POINT clientToScreen(HWND window, int x, int y);
 
+// Real input aimed at client points of a window, and polling its pixels on screen
+// (frames arrive a moment after the input that caused them).
+struct ClientDriver
+{
+    HWND window = nullptr;
+    void click(int x, int y, bool right = false) const;
+    void move(int x, int y) const;
+    bool shows(int x, int y, COLORREF colour, DWORD timeoutMs = 5000) const;
+};
+
 // The real Tarvo.exe under test, started beside this test program's build folder.
 class TarvoProcess
 {

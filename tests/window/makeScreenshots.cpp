@@ -10,8 +10,7 @@ namespace
 {
 void click(HWND window, int x, int y, bool right = false)
 {
-    const POINT p = clientToScreen(window, x, y);
-    clickAt(p.x, p.y, right);
+    ClientDriver{window}.click(x, y, right);
 }
 
 void line(HWND window, int x1, int y1, int x2, int y2)
