@@ -100,6 +100,8 @@ LRESULT onDpiChanged(WindowState* state, HWND window, WPARAM wParam, LPARAM lPar
     const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
     SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A suggested rectangle of the same size brings no WM_SIZE, yet the layout has changed scale.
+    repaint(window);
     return 0;
 }
 } // namespace

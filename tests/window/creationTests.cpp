@@ -196,6 +196,28 @@ TEST_CASE("a move to a 144 DPI monitor rebuilds every brush and format once and 
     CHECK(placed.bottom == 980);
 }
 
+TEST_CASE("a DPI change repaints once, whether or not the suggested rectangle changes the size")
+{
+    TestWindow window(800, 600);
+    PaintCounter painted(window.hwnd());
+    for (int widthChange : {0, 100})
+    {
+        CAPTURE(widthChange);
+        pumpMessages();
+        const int before = painted.frames();
+        RECT suggested;
+        GetWindowRect(window.hwnd(), &suggested);
+        suggested.right += widthChange;
+        const WPARAM dpi = widthChange ? MAKEWPARAM(96, 96) : MAKEWPARAM(144, 144);
+        SendMessageW(window.hwnd(), WM_DPICHANGED, dpi, reinterpret_cast<LPARAM>(&suggested));
+        // One request, whatever else the move asked for: a single paint clears it.
+        CHECK(hasPendingRepaint(window.hwnd()));
+        UpdateWindow(window.hwnd());
+        CHECK(painted.frames() == before + 1);
+        CHECK_FALSE(hasPendingRepaint(window.hwnd()));
+    }
+}
+
 TEST_CASE("resizing and minimising resize the render target to the client area")
 {
     TestWindow window(800, 600);

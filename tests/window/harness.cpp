@@ -3,6 +3,7 @@
 #include "harness.h"
 
 #include <stdexcept>
+#include <string>
 #include <wincodec.h>
 
 #include <cstdio>
@@ -82,21 +83,103 @@ LRESULT TestWindow::send(UINT message, int x, int y, WPARAM wParam)
     return SendMessageW(window, message, wParam, MAKELPARAM(static_cast<short>(x), static_cast<short>(y)));
 }
 
-void TestWindow::present()
+namespace
 {
-    InvalidateRect(window, nullptr, FALSE);
-    UpdateWindow(window);
-    // Wine presents a frame a moment after EndDraw: wait until the screen stops changing.
-    Capture last = captureClient(window);
-    const ULONGLONG deadline = GetTickCount64() + 3000;
-    int stableRounds = 0;
-    while (stableRounds < 3 && GetTickCount64() < deadline)
+// A colour the product never paints: no palette entry and no blend of two of them is exactly it.
+const COLORREF markerColour = RGB(255, 0, 255);
+const DWORD frameDeadlineMs = 15000;
+
+int markerPixels(const Capture& capture)
+{
+    int count = 0;
+    for (COLORREF pixel : capture.pixels)
+        count += pixel == markerColour;
+    return count;
+}
+
+std::string describe(const Capture& capture)
+{
+    if (capture.pixels.empty())
+        return "an empty capture";
+    char text[160];
+    const COLORREF corner = capture.at(0, 0);
+    const COLORREF middle = capture.at(capture.width / 2, capture.height / 2);
+    snprintf(text, sizeof(text), "%d x %d pixels, %d of them the marker; (0, 0) %d,%d,%d; centre %d,%d,%d",
+             capture.width, capture.height, markerPixels(capture), GetRValue(corner), GetGValue(corner),
+             GetBValue(corner), GetRValue(middle), GetGValue(middle), GetBValue(middle));
+    return text;
+}
+} // namespace
+
+Capture TestWindow::present()
+{
+    // Wine presents frames in order, some time after EndDraw. So a marker frame goes through the
+    // window's own render target first; once the screen shows it, the first capture without any
+    // marker pixel holds the product's frame of the state as it is now, never an older one.
+    WindowState& record = state();
+    if (!record.renderTarget)
+        throw std::runtime_error("present: the window has no render target");
+    std::string lastSeen;
+    for (int attempt = 0; attempt < 3; ++attempt)
     {
-        pumpFor(40);
-        Capture next = captureClient(window);
-        stableRounds = next.pixels == last.pixels ? stableRounds + 1 : 0;
-        last = std::move(next);
+        UpdateWindow(window); // nothing pending may paint over the marker
+        record.renderTarget->BeginDraw();
+        record.renderTarget->Clear(D2D1::ColorF(1, 0, 1, 1));
+        record.renderTarget->EndDraw();
+        Capture seen;
+        const bool markerShown = waitUntil(
+            [&] {
+                seen = captureClient(window);
+                return !seen.pixels.empty() && markerPixels(seen) == static_cast<int>(seen.pixels.size());
+            },
+            frameDeadlineMs);
+        if (!markerShown)
+        {
+            // A repaint from elsewhere may have covered the marker before it was seen: try again.
+            lastSeen = "the marker frame never showed whole; last capture: " + describe(seen);
+            continue;
+        }
+        InvalidateRect(window, nullptr, FALSE);
+        UpdateWindow(window);
+        if (waitUntil([&] { return markerPixels(seen = captureClient(window)) == 0; }, frameDeadlineMs))
+            return seen;
+        lastSeen = "the frame after the marker never showed whole; last capture: " + describe(seen);
     }
+    throw std::runtime_error("present: " + lastSeen);
+}
+
+namespace
+{
+HWND countedWindow = nullptr;
+WNDPROC countedProcedure = nullptr;
+int paintedFrames = 0;
+
+LRESULT CALLBACK countingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (window == countedWindow && message == WM_PAINT)
+        ++paintedFrames;
+    return CallWindowProcW(countedProcedure, window, message, wParam, lParam);
+}
+} // namespace
+
+PaintCounter::PaintCounter(HWND window)
+{
+    countedWindow = window;
+    paintedFrames = 0;
+    countedProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countingProcedure)));
+}
+
+PaintCounter::~PaintCounter()
+{
+    if (IsWindow(countedWindow))
+        SetWindowLongPtrW(countedWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countedProcedure));
+    countedWindow = nullptr;
+}
+
+int PaintCounter::frames() const
+{
+    return paintedFrames;
 }
 
 bool hasPendingRepaint(HWND window)

@@ -24,6 +24,13 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 // Pumps messages for a while (for frames Wine presents a moment later).
 void pumpFor(DWORD milliseconds);
 
+struct Capture
+{
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels; // row-major, as GetPixel reports them
+    COLORREF at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
 // A Tarvo window made by the product's own class and creation code, shown at a known client size.
 class TestWindow
 {
@@ -38,23 +45,28 @@ public:
     void setClientSize(int width, int height);
     // Sends a client mouse message at a client point.
     LRESULT send(UINT message, int x, int y, WPARAM wParam = 0);
-    // Paints now and waits for the frame to reach the screen.
-    void present();
+    // Paints the current state and returns the screen's capture of that very frame;
+    // throws, saying what the screen showed, if it does not arrive in time.
+    Capture present();
 
 private:
     HWND window = nullptr;
 };
 
+// Counts the frames a window paints, through a test-side subclass in front of its window procedure.
+class PaintCounter
+{
+public:
+    explicit PaintCounter(HWND window);
+    ~PaintCounter();
+    PaintCounter(const PaintCounter&) = delete;
+    PaintCounter& operator=(const PaintCounter&) = delete;
+    int frames() const;
+};
+
 // Counts InvalidateRect-style repaint requests by watching the update region.
 bool hasPendingRepaint(HWND window);
 void clearPendingRepaint(HWND window);
-
-struct Capture
-{
-    int width = 0, height = 0;
-    std::vector<COLORREF> pixels; // row-major, as GetPixel reports them
-    COLORREF at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
 
 // The screen's pixels over the window's client area, as the screen shows them.
 Capture captureClient(HWND window);

@@ -42,11 +42,7 @@ struct PaintedWindow
         }
     }
     WindowState& state() { return window.state(); }
-    Capture shot()
-    {
-        window.present();
-        return captureClient(window.hwnd());
-    }
+    Capture shot() { return window.present(); }
     Rect button(CaptionButton b) { return captionButtonRect(window.hwnd(), b, s); }
 };
 
@@ -132,6 +128,30 @@ TEST_CASE("the resting frame: white ground, grey canvas frame, chrome bars, Save
             CHECK_COLOUR(c, leftInside(w.button(b), s), middleY(w.button(b)), chrome);
         }
     }
+}
+
+TEST_CASE("a DPI change that keeps the window's size shows the new layout with no further input")
+{
+    TestWindow window(900, 640);
+    HWND h = window.hwnd();
+    window.present(); // the 96-DPI frame is on screen
+    RECT placed;
+    GetWindowRect(h, &placed);
+    SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&placed));
+    // No repaint from the test: the DPI change itself must bring the 1.5 layout to the screen,
+    // where the Save Image face and the deeper toolbar lie over what was margin and canvas.
+    const Rect save = saveButtonRect(h, 1.5f);
+    Capture c;
+    const bool shown = waitUntil(
+        [&] {
+            c = captureClient(h);
+            return closeTo(c.at(leftInside(save, 1.5f), middleY(save)), saveButtonFace) &&
+                   closeTo(c.at(450, 100), chrome);
+        },
+        10000);
+    CHECK(shown);
+    CHECK_COLOUR(c, leftInside(save, 1.5f), middleY(save), saveButtonFace);
+    CHECK_COLOUR(c, 450, 100, chrome);
 }
 
 TEST_CASE("hovered and pressed caption buttons take the colours of their table")

@@ -5,6 +5,7 @@
 
 #include "harness.h"
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -47,7 +48,7 @@ struct Weighted
 
 const Weighted actions[] = {
     {Action::Move, 340},        {Action::LeftDown, 130},   {Action::LeftUp, 120},    {Action::RightDown, 70},
-    {Action::Delete, 25},       {Action::OtherKey, 10},    {Action::MenuButton, 40}, {Action::MenuItem, 12},
+    {Action::Delete, 40},       {Action::OtherKey, 10},    {Action::MenuButton, 40}, {Action::MenuItem, 12},
     {Action::Leave, 30},        {Action::CaptureTaken, 15}, {Action::NonClientPress, 20}, {Action::Resize, 25},
     {Action::ShowState, 12},    {Action::DpiChange, 15},   {Action::Paint, 40},
 };
@@ -136,6 +137,15 @@ private:
         }
     }
 
+    // A point on a random stored line, anywhere from its start to its end.
+    POINT onSomeLine(const WindowState& s)
+    {
+        const Line& line = s.lines[static_cast<size_t>(below(static_cast<int>(s.lines.size())))];
+        const float t = static_cast<float>(below(1001)) / 1000.0f;
+        return {static_cast<int>(std::lround(line.x1 + t * (line.x2 - line.x1))),
+                static_cast<int>(std::lround(line.y1 + t * (line.y2 - line.y1)))};
+    }
+
     // Wine 8 can deadlock creating the save dialog over a maximised window (the main thread in
     // dialog creation, its renderer in wglSwapBuffers), so while maximised a release that would
     // export lands on the canvas instead. Exports run at every other size and state.
@@ -197,7 +207,9 @@ private:
             window->send(sent, point.x, point.y);
             break;
         case Action::RightDown:
-            point = somewhere();
+            // Most right presses aim at a stored line, so selection, the confirmation box and
+            // deletion run often, not only when a random point happens to land on a line.
+            point = !s.lines.empty() && below(4) != 0 ? onSomeLine(s) : somewhere();
             sent = WM_RBUTTONDOWN;
             window->send(sent, point.x, point.y, MK_RBUTTON);
             break;
@@ -352,7 +364,7 @@ TEST_CASE("a long random run of user input keeps every rule of the window")
     Soak soak(seed, folder);
     const ULONGLONG start = GetTickCount64();
     soak.run(count);
-    printf("soak: %u messages sent, %u invariants checked, %u failures; %u windows, %u exports, %u deletions, %u modal "
+    printf("soak: %u messages sent, %u invariants checked, %u failures; %u windows, %u exports, %u confirmed deletions, %u modal "
            "boxes answered, %.1f s\n",
            soak.messages, soak.checks, soak.failures, soak.windows, soak.exports, soak.deletions, soak.boxes,
            (GetTickCount64() - start) / 1000.0);

@@ -5,16 +5,18 @@ set(WINE_STATE_DIR ${CMAKE_BINARY_DIR}/wine)
 set(WINE_ENV ${CMAKE_SOURCE_DIR}/tests/wine/wineEnv.sh)
 
 add_test(NAME wineEnvironmentStart COMMAND ${WINE_ENV} start ${WINE_STATE_DIR})
-set_tests_properties(wineEnvironmentStart PROPERTIES FIXTURES_SETUP wine TIMEOUT 600)
+set_tests_properties(wineEnvironmentStart PROPERTIES FIXTURES_SETUP wine TIMEOUT 400)
 add_test(NAME wineEnvironmentStop COMMAND ${WINE_ENV} stop ${WINE_STATE_DIR})
 set_tests_properties(wineEnvironmentStop PROPERTIES FIXTURES_CLEANUP wine)
 
 foreach(name ${TARVO_WINDOW_TESTS})
     add_test(NAME ${name} COMMAND ${WINE_ENV} exec ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR}/tests/window/${name}.exe)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 600)
+    math(EXPR deadline "${TARVO_TIMEOUT_${name}} - 10")
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay
+                         TIMEOUT ${TARVO_TIMEOUT_${name}} ENVIRONMENT TARVO_TEST_DEADLINE_S=${deadline})
 endforeach()
 
 add_test(NAME releasePackage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/packageTest.sh ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR})
-set_tests_properties(releasePackage PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 300)
+set_tests_properties(releasePackage PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 90)
 
 add_test(NAME exeImage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/exeImageTest.sh ${WINDOWS_BUILD_DIR}/Tarvo.exe)
