@@ -21,8 +21,10 @@ set(TARVO_SOURCES
     src/canvas/canvasInput.cpp
     src/menu/menuTable.cpp
     src/menu/appMenu.cpp
-    src/menu/exportImage.cpp)
-set(TARVO_LIBRARIES d2d1 dwrite windowscodecs ole32 uuid comdlg32 user32 gdi32)
+    src/menu/exportImage.cpp
+    src/accessibility/accessibleWindow.cpp)
+# uuid before oleacc, which would define IID_IAccessible a second time.
+set(TARVO_LIBRARIES d2d1 dwrite windowscodecs ole32 oleaut32 uuid oleacc comdlg32 user32 gdi32)
 
 add_library(tarvoCore STATIC ${TARVO_SOURCES})
 target_link_libraries(tarvoCore PUBLIC ${TARVO_LIBRARIES})

@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "../accessibility/accessibleWindow.h"
 #include "../canvas/canvasInput.h"
 #include "../chrome/frame.h"
 #include "../render/deviceResources.h"
@@ -44,6 +45,7 @@ LRESULT onDestroy(HWND window, WPARAM wParam, LPARAM lParam)
     {
         // No later message may reach the record once it is freed.
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        releaseAccessibleObject(*state); // while COM is still up, to disconnect its clients
         safeRelease(state->logoBitmap);
         safeRelease(state->wicFactory);
         CoUninitialize();
@@ -104,29 +106,8 @@ LRESULT onDpiChanged(WindowState* state, HWND window, WPARAM wParam, LPARAM lPar
     repaint(window);
     return 0;
 }
-} // namespace
 
-bool registerWindowClass(HINSTANCE instance)
-{
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = windowClassName;
-    windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(102));
-    return RegisterClassExW(&windowClass) != 0;
-}
-
-HWND createMainWindow(HINSTANCE instance)
-{
-    return CreateWindowExW(0, windowClassName, windowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-}
-
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WindowState* state = stateOf(window); // null until WM_CREATE has made it
     switch (message)
@@ -141,6 +122,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NCHITTEST:      return onNcHitTest(state, window, lParam);
     case WM_NCLBUTTONDOWN:  return onNcLeftButtonDown(state, window, wParam, lParam);
     case WM_DPICHANGED:     return onDpiChanged(state, window, wParam, lParam);
+    case WM_GETOBJECT:      return onGetObject(state, window, wParam, lParam);
     }
     if (!state)
     {
@@ -167,6 +149,38 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_RBUTTONDOWN:    return onRightButtonDown(*state, window, lParam);
     case WM_CAPTURECHANGED: return onCaptureChanged(*state, window);
     case WM_MOUSELEAVE:     return onMouseLeave(*state, window);
+    case accessibleActionMessage: return onAccessibleAction(*state, window, wParam);
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+} // namespace
+
+bool registerWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(101));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = windowClassName;
+    windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(102));
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+HWND createMainWindow(HINSTANCE instance)
+{
+    return CreateWindowExW(0, windowClassName, windowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Assistive technology hears of a change when the handler that made it ends, or when the next
+    // message starts inside it (a menu's command paints, then opens a dialog): never later.
+    announceAccessibleChanges(window);
+    const LRESULT result = dispatch(window, message, wParam, lParam);
+    announceAccessibleChanges(window);
+    return result;
 }

@@ -14,6 +14,8 @@
 #include "../canvas/lineStore.h"
 #include "../chrome/layout.h"
 
+class AccessibleWindow; // accessibility/accessibleWindow.cpp
+
 struct DraftLine
 {
     float x1, y1, x2, y2; // start, then the end that follows the pointer
@@ -60,6 +62,7 @@ struct WindowState
     HINSTANCE hInstance = nullptr;
     HWND taskbarWindow = nullptr;
     ID2D1Bitmap* logoBitmap = nullptr;
+    AccessibleWindow* accessible = nullptr; // made when a client first asks for it
 };
 
 // Null before WM_CREATE has stored the record and after WM_DESTROY has freed it.

@@ -124,21 +124,24 @@ void releaseCaptionButton(WindowState& state, HWND window, POINT clientPoint)
 {
     const CaptionButton button = captionButtonAt(state, window, clientPoint);
     if (state.pressedButton != CaptionButton::None && state.pressedButton == button)
-    {
-        switch (button)
-        {
-        case CaptionButton::Minimize: ShowWindow(window, SW_MINIMIZE); break;
-        case CaptionButton::Maximize: ShowWindow(window, IsZoomed(window) ? SW_RESTORE : SW_SHOWMAXIMIZED); break;
-        case CaptionButton::Close:    PostMessageW(window, WM_CLOSE, 0, 0); break;
-        default:                      break;
-        }
-    }
+        runWindowButton(window, button);
     // Read again: showing the window may have sent messages that changed it.
     if (state.pressedButton != CaptionButton::None)
     {
         state.pressedButton = CaptionButton::None;
         ReleaseCapture();
         repaint(window);
+    }
+}
+
+void runWindowButton(HWND window, CaptionButton button)
+{
+    switch (button)
+    {
+    case CaptionButton::Minimize: ShowWindow(window, SW_MINIMIZE); break;
+    case CaptionButton::Maximize: ShowWindow(window, IsZoomed(window) ? SW_RESTORE : SW_SHOWMAXIMIZED); break;
+    case CaptionButton::Close:    PostMessageW(window, WM_CLOSE, 0, 0); break;
+    default:                      break; // the Menu button's click is the menu's own
     }
 }
 

@@ -24,6 +24,9 @@ bool pressCaptionButton(WindowState& state, HWND window, POINT clientPoint);
 // Release: acts if over the pressed button, then ends any press and releases the capture.
 void releaseCaptionButton(WindowState& state, HWND window, POINT clientPoint);
 
+// What a click on Minimize, Maximize or Close does; nothing for the other values.
+void runWindowButton(HWND window, CaptionButton button);
+
 // Capture taken away: a held Minimize, Maximize or Close press ends; a Menu press stays.
 void cancelCaptionPressOnCaptureLoss(WindowState& state, HWND window);
 

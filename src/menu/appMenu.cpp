@@ -39,17 +39,22 @@ bool swallowPressInPopup(const WindowState& state, HWND window, POINT clientPoin
     return state.menuOpen && contains(menuPopupRect(window, state.dpiScale), clientPoint);
 }
 
+void toggleMenu(WindowState& state, HWND window)
+{
+    state.menuOpen = !state.menuOpen;
+    if (state.drawing)
+        discardDraft(state);
+    repaint(window);
+}
+
 bool pressMenuButton(WindowState& state, HWND window, POINT clientPoint)
 {
     if (captionButtonAt(state, window, clientPoint) != CaptionButton::Menu)
         return false;
-    state.menuOpen = !state.menuOpen;
-    if (state.drawing)
-        discardDraft(state);
+    toggleMenu(state, window);
     state.pressedButton = state.menuOpen ? CaptionButton::Menu : CaptionButton::None;
     if (state.menuOpen)
         SetCapture(window);
-    repaint(window);
     return true;
 }
 
@@ -77,8 +82,13 @@ bool releaseInPopup(WindowState& state, HWND window, POINT clientPoint)
     if (!state.menuOpen || !contains(menuPopupRect(window, state.dpiScale), clientPoint))
         return false;
     const int32_t index = menuEntryAt(state, window, clientPoint);
-    if (index < 0)
-        return true;
+    if (index >= 0)
+        chooseMenuEntry(state, window, index);
+    return true;
+}
+
+void chooseMenuEntry(WindowState& state, HWND window, int32_t index)
+{
     const MenuCommand command = menuEntries[index].command;
     state.hoveredMenuItem = -1;
     closeMenu(state);
@@ -86,7 +96,6 @@ bool releaseInPopup(WindowState& state, HWND window, POINT clientPoint)
     repaint(window);
     UpdateWindow(window);
     runMenuCommand(state, window, command);
-    return true;
 }
 
 void closeMenuOnNonClientPress(WindowState& state, HWND window, LPARAM lParam)

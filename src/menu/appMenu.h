@@ -13,6 +13,9 @@ void runMenuCommand(WindowState& state, HWND window, MenuCommand command);
 // A press inside the open popup is swallowed: items act on release.
 bool swallowPressInPopup(const WindowState& state, HWND window, POINT clientPoint);
 
+// Opens or closes the menu; either way a draft in progress is discarded.
+void toggleMenu(WindowState& state, HWND window);
+
 // A press on the Menu button toggles the menu; false if the point is not on it.
 bool pressMenuButton(WindowState& state, HWND window, POINT clientPoint);
 
@@ -23,6 +26,9 @@ void hoverMenuEntries(WindowState& state, HWND window, POINT clientPoint);
 
 // A release inside the open popup: chooses the item under it, if any. False outside the popup.
 bool releaseInPopup(WindowState& state, HWND window, POINT clientPoint);
+
+// Closes the menu, paints the frame without it, then runs the item's command (index 0 or 2).
+void chooseMenuEntry(WindowState& state, HWND window, int32_t index);
 
 // A non-client press outside the Menu button and the popup closes the menu.
 void closeMenuOnNonClientPress(WindowState& state, HWND window, LPARAM lParam);

@@ -14,7 +14,9 @@ set(TARVO_WINDOW_TEST_TIMES
     exportEndToEndTests:8
     exportFaultTests:6
     soakTests:20
-    leakTests:30)
+    leakTests:30
+    accessibilityTests:10
+    accessibilityEndToEndTests:8)
 set(TARVO_WINDOW_TESTS "")
 foreach(entry ${TARVO_WINDOW_TEST_TIMES})
     string(REPLACE ":" ";" entry ${entry})

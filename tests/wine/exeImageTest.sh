@@ -10,7 +10,7 @@ status=0
 while read -r dll; do
     case "${dll,,}" in
     kernel32.dll | user32.dll | gdi32.dll | ole32.dll | comdlg32.dll | d2d1.dll | dwrite.dll | msvcrt.dll | \
-        windowscodecs.dll | advapi32.dll | shell32.dll | oleaut32.dll) echo "imports $dll" ;;
+        windowscodecs.dll | advapi32.dll | shell32.dll | oleaut32.dll | oleacc.dll) echo "imports $dll" ;;
     *) echo "imports $dll, which Windows 10 does not ship" >&2; status=1 ;;
     esac
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
