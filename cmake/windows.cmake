@@ -5,8 +5,10 @@ enable_language(RC)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_compile_options(${WARNINGS})
 if(MINGW)
-    # The MinGW runtime goes into the exe, so Windows needs no extra DLLs.
-    add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
+    # The MinGW runtime goes into the exe, so Windows needs no extra DLLs. No link time in the
+    # PE header and no build folder in the code, so one commit always builds the same bytes.
+    add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s> -Wl,--no-insert-timestamp)
+    add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
 endif()
 
 set(TARVO_SOURCES
@@ -31,7 +33,11 @@ target_link_libraries(tarvoCore PUBLIC ${TARVO_LIBRARIES})
 
 # Icons, logo, version record and manifest, linked into Tarvo.exe and into every
 # window test (the logo is read from the running module's resources).
+configure_file(res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+configure_file(res/readme.txt.in ${CMAKE_BINARY_DIR}/readme.txt @ONLY)
+configure_file(packaging/release.env.in ${CMAKE_BINARY_DIR}/release.env @ONLY)
 add_library(tarvoResources OBJECT res/tarvo.rc)
+target_include_directories(tarvoResources PRIVATE ${CMAKE_BINARY_DIR}/generated)
 set_source_files_properties(res/tarvo.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_SOURCE_DIR}/res/tarvo.ico;${CMAKE_SOURCE_DIR}/res/logo.png;${CMAKE_SOURCE_DIR}/res/tarvo.manifest")
 
@@ -45,10 +51,4 @@ include(tests/window/windowTests.cmake)
 add_subdirectory(tests/window)
 add_subdirectory(bench/window)
 
-# Release zip: Tarvo-1.0.1-win64.zip with Tarvo.exe and a short read-me.
-install(TARGETS Tarvo RUNTIME DESTINATION .)
-install(FILES res/readme.txt DESTINATION .)
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_FILE_NAME Tarvo-${PROJECT_VERSION}-win64)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-include(CPack)
+# The release (zip, installer, checksums) is packed from this build by packaging/makePackages.sh.

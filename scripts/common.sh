@@ -10,6 +10,7 @@ TARVO_PACKAGES=(
     wine wine64 xvfb xauth libgl1-mesa-dri          # running it
     python3 python3-fonttools fonts-liberation2     # stand-in fonts for the tests
     icoutils zip unzip                              # resource listing, release zip
+    wixl faketime                                   # the MSI installer, stamped with the commit's time
 )
 
 missingPackages() {

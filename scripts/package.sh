@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds Tarvo.exe and packs the release: build/windows/Tarvo-1.0.1-win64.zip.
+# Builds Tarvo.exe and packs the release into build/release: Tarvo-<version>-win64.zip,
+# Tarvo-<version>-x64.msi and SHA256SUMS.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
-prepareBuild windowsBuild
-(cd "$build/windows" && cpack -G ZIP >/dev/null)
-ls "$build/windows/"Tarvo-*-win64.zip
+prepareBuild windowsBuild >/dev/null
+packaging/makePackages.sh "$build/windows" "$build/release"
+ls "$build/release/"*
+cat "$build/release/SHA256SUMS"

@@ -43,11 +43,24 @@ void drag(POINT from, POINT to)
     pumpFor(300);
 }
 
-// The Maximize button's glyph as the screen shows it, to tell Maximize from Restore.
-Capture maximizeGlyph(HWND window)
+// The Maximize button's glyph as the screen shows it: which pixels are dark, to tell Maximize
+// from Restore whatever the hover colour behind it. Empty while the button's own light face
+// (chrome or hover) is not yet on screen there, so an old frame never passes for a glyph.
+std::vector<bool> maximizeGlyph(HWND window)
 {
     const POINT centre = screenPointOf(window, CaptionButton::Maximize);
-    return captureScreenRect({centre.x - 10, centre.y - 10, centre.x + 10, centre.y + 10});
+    const Capture c = captureScreenRect({centre.x - 10, centre.y - 10, centre.x + 10, centre.y + 10});
+    for (POINT corner : {POINT{0, 0}, POINT{19, 0}, POINT{0, 19}, POINT{19, 19}})
+        if (GetRValue(c.at(corner.x, corner.y)) < 200)
+            return {};
+    std::vector<bool> dark;
+    int count = 0;
+    for (COLORREF pixel : c.pixels)
+    {
+        dark.push_back(GetRValue(pixel) < 90 && GetGValue(pixel) < 90 && GetBValue(pixel) < 90);
+        count += dark.back();
+    }
+    return count > 2 ? dark : std::vector<bool>{};
 }
 } // namespace
 
@@ -57,8 +70,13 @@ TEST_CASE("the window can be hovered, minimised, maximised, restored, moved, siz
     HWND window = tarvo.waitForWindow();
     REQUIRE(window != nullptr);
     SetWindowPos(window, nullptr, 100, 100, 800, 600, SWP_NOZORDER);
-    pumpFor(300);
-    const Capture restoredGlyph = maximizeGlyph(window);
+    // The frame at the new place and size: its canvas edge 10 pixels in from the right.
+    REQUIRE(waitUntil([&] {
+        const Capture c = captureClient(window);
+        return c.width == 800 && closeTo(c.at(789, 300), rgb(0.83f, 0.83f, 0.83f));
+    }));
+    std::vector<bool> restoredGlyph;
+    REQUIRE(waitUntil([&] { return !(restoredGlyph = maximizeGlyph(window)).empty(); }));
 
     // Hover turns Close red.
     const POINT close = screenPointOf(window, CaptionButton::Close);
@@ -71,14 +89,14 @@ TEST_CASE("the window can be hovered, minimised, maximised, restored, moved, siz
     const POINT maximize = screenPointOf(window, CaptionButton::Maximize);
     clickAt(maximize.x, maximize.y);
     REQUIRE(waitUntil([&] { return IsZoomed(window) != 0; }));
-    pumpFor(500);
-    const Capture maximisedGlyph = maximizeGlyph(window);
-    CHECK(maximisedGlyph.pixels != restoredGlyph.pixels);
+    CHECK(waitUntil([&] {
+        const std::vector<bool> glyph = maximizeGlyph(window);
+        return !glyph.empty() && glyph != restoredGlyph;
+    }));
     const POINT restore = screenPointOf(window, CaptionButton::Maximize);
     clickAt(restore.x, restore.y);
     REQUIRE(waitUntil([&] { return IsZoomed(window) == 0; }));
-    pumpFor(300);
-    CHECK(waitUntil([&] { return maximizeGlyph(window).pixels == restoredGlyph.pixels; }));
+    CHECK(waitUntil([&] { return maximizeGlyph(window) == restoredGlyph; }));
 
     // Drag by the caption band.
     const RECT before = windowRect(window);

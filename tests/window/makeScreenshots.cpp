@@ -19,9 +19,11 @@ void line(HWND window, int x1, int y1, int x2, int y2)
     click(window, x2, y2);
 }
 
-bool saveWindow(HWND window, const std::wstring& path)
+// Saves the screen once it shows the frame of the last input: the given pixel in its colour.
+bool saveWindow(HWND window, const std::wstring& path, POINT probe, COLORREF colour)
 {
-    pumpFor(800); // let Wine present the last frame
+    if (!ClientDriver{window}.shows(probe.x, probe.y, colour, 10000))
+        return false;
     return savePng(captureClient(window), path.c_str());
 }
 } // namespace
@@ -59,7 +61,7 @@ int main()
     const POINT draftEnd = clientToScreen(window, 600, 260);
     moveMouseTo(draftEnd.x, draftEnd.y);
 
-    bool saved = saveWindow(window, std::wstring(folder) + L"\\tarvo.png");
+    bool saved = saveWindow(window, std::wstring(folder) + L"\\tarvo.png", {560, 300}, RGB(0, 0, 0)); // on the draft
     click(window, 600, 260, true); // cancel the draft
 
     RECT client;
@@ -69,7 +71,8 @@ int main()
     const Rect exportRow = menuEntryRect({client.right, client.bottom}, 5, 1, 0);
     const POINT hover = clientToScreen(window, static_cast<int>(exportRow.left) + 80, static_cast<int>(exportRow.top) + 16);
     moveMouseTo(hover.x, hover.y);
-    saved = saveWindow(window, std::wstring(folder) + L"\\tarvo-menu.png") && saved;
+    const POINT hoveredRow = {static_cast<int>(exportRow.right) - 5, static_cast<int>(exportRow.top) + 5};
+    saved = saveWindow(window, std::wstring(folder) + L"\\tarvo-menu.png", hoveredRow, rgb(0.82f, 0.84f, 0.88f)) && saved;
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD exitCode = 1;

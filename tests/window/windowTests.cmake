@@ -13,7 +13,7 @@ set(TARVO_WINDOW_TEST_TIMES
     menuTests:8
     exportEndToEndTests:8
     exportFaultTests:6
-    soakTests:20
+    soakTests:25
     leakTests:30
     accessibilityTests:10
     accessibilityEndToEndTests:8)

@@ -6,14 +6,15 @@ state=${1:?wine state dir}
 windowsBuild=${2:?windows build dir}
 here=$(cd "$(dirname "$0")" && pwd)
 
-(cd "$windowsBuild" && cpack -G ZIP >/dev/null)
-zip="$windowsBuild/Tarvo-1.0.1-win64.zip"
-[ -f "$zip" ] || { echo "no $zip" >&2; exit 1; }
-listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-[ "$listing" = "Tarvo.exe readme.txt " ] || { echo "unexpected zip contents: $listing" >&2; exit 1; }
-
+packages=$(mktemp -d)
 unpacked=$(mktemp -d)
-trap 'rm -rf "$unpacked"' EXIT
+trap 'rm -rf "$packages" "$unpacked"' EXIT
+"$here/../../packaging/makePackages.sh" "$windowsBuild" "$packages"
+zip=$(ls "$packages"/Tarvo-*-win64.zip)
+listing=$(unzip -Z1 "$zip" | tr '\n' ' ')
+[ "$listing" = "Tarvo.exe readme.txt " ] || { echo "unexpected zip contents: $listing" >&2; exit 1; }
+(cd "$packages" && sha256sum --check --quiet SHA256SUMS) || { echo "SHA256SUMS does not match the packages" >&2; exit 1; }
+
 unzip -q "$zip" -d "$unpacked"
 export TARVO_EXE="Z:$(echo "$unpacked/Tarvo.exe" | tr '/' '\\')"
 "$here/wineEnv.sh" exec "$state" "$windowsBuild/tests/window/processTests.exe" \
