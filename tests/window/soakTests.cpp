@@ -47,8 +47,8 @@ struct Weighted
 };
 
 const Weighted actions[] = {
-    {Action::Move, 340},        {Action::LeftDown, 130},   {Action::LeftUp, 120},    {Action::RightDown, 70},
-    {Action::Delete, 40},       {Action::OtherKey, 10},    {Action::MenuButton, 40}, {Action::MenuItem, 12},
+    {Action::Move, 340},        {Action::LeftDown, 130},   {Action::LeftUp, 120},    {Action::RightDown, 90},
+    {Action::Delete, 60},       {Action::OtherKey, 10},    {Action::MenuButton, 40}, {Action::MenuItem, 12},
     {Action::Leave, 30},        {Action::CaptureTaken, 15}, {Action::NonClientPress, 20}, {Action::Resize, 25},
     {Action::ShowState, 12},    {Action::DpiChange, 15},   {Action::Paint, 40},
 };
@@ -133,8 +133,16 @@ private:
         case 4: return inside(menuPopupRect(h, s));
         case 5: return inside(menuEntryRect(h, s, below(3)));
         case 6: return {below(client.width + 400) - 200, below(client.height + 400) - 200}; // may be outside
-        default: return inside(canvasRect(h, s));
+        default: return onCanvas();
         }
+    }
+
+    POINT onCanvas()
+    {
+        const Rect canvas = canvasRect(window->hwnd(), window->state().dpiScale);
+        const int width = std::max(1, static_cast<int>(canvas.right - canvas.left));
+        const int height = std::max(1, static_cast<int>(canvas.bottom - canvas.top));
+        return {static_cast<int>(canvas.left) + below(width), static_cast<int>(canvas.top) + below(height)};
     }
 
     // A point on a random stored line, anywhere from its start to its end.
@@ -197,7 +205,8 @@ private:
             window->send(sent, point.x, point.y);
             break;
         case Action::LeftDown:
-            point = somewhere();
+            // While drawing, most presses end the line on the canvas, so drawings grow.
+            point = s.drawing && below(5) != 0 ? onCanvas() : somewhere();
             sent = WM_LBUTTONDOWN;
             window->send(sent, point.x, point.y, MK_LBUTTON);
             break;
@@ -209,7 +218,7 @@ private:
         case Action::RightDown:
             // Most right presses aim at a stored line, so selection, the confirmation box and
             // deletion run often, not only when a random point happens to land on a line.
-            point = !s.lines.empty() && below(4) != 0 ? onSomeLine(s) : somewhere();
+            point = !s.lines.empty() && below(5) != 0 ? onSomeLine(s) : somewhere();
             sent = WM_RBUTTONDOWN;
             window->send(sent, point.x, point.y, MK_RBUTTON);
             break;
