@@ -177,3 +177,27 @@ void recreateWindowTarget(WindowState& state, HWND window)
         createDeviceResources(state);
     repaint(window);
 }
+
+HRESULT finishPresentedFrames(const WindowState& state)
+{
+    // Reading a pixel back waits for every drawing and present queued before it. Wine 8 can
+    // deadlock creating a dialog while its renderer thread is still presenting a frame.
+    if (!state.deviceContext || !state.renderTarget)
+        return E_FAIL; // nothing drawn through Direct2D: nothing to wait for
+    ID2D1Bitmap1* pixel = nullptr;
+    const D2D1_BITMAP_PROPERTIES1 properties = D2D1::BitmapProperties1(
+        D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW,
+        D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
+    HRESULT hr = state.deviceContext->CreateBitmap(D2D1::SizeU(1, 1), nullptr, 0, properties, &pixel);
+    const D2D1_POINT_2U origin = {0, 0};
+    const D2D1_RECT_U source = {0, 0, 1, 1};
+    // Not tested: where the platform cannot copy from the window's target (Wine 8), mapping the
+    // new bitmap still waits for the device's queue to reach it, and so for every earlier present.
+    if (SUCCEEDED(hr))
+        pixel->CopyFromRenderTarget(&origin, state.renderTarget, &source);
+    D2D1_MAPPED_RECT mapped = {};
+    if (SUCCEEDED(hr)) hr = pixel->Map(D2D1_MAP_OPTIONS_READ, &mapped);
+    if (SUCCEEDED(hr)) pixel->Unmap();
+    safeRelease(pixel);
+    return hr;
+}

@@ -17,3 +17,8 @@ void createDeviceResources(WindowState& state);
 // After EndDraw reports D2DERR_RECREATE_TARGET: drop the render target and all
 // made from it, make them again at the current size and DPI, and repaint.
 void recreateWindowTarget(WindowState& state, HWND window);
+
+// Returns once the frames drawn so far have been handed to the screen. Called before a modal
+// dialog or box is created, so it opens over a finished frame with no present still in flight.
+// A failure (no device context) only means there was nothing to wait for.
+HRESULT finishPresentedFrames(const WindowState& state);

@@ -5,6 +5,9 @@
 
 #include "harness.h"
 
+#include <cstdio>
+#include <functional>
+
 #include "../../src/chrome/layout.h"
 
 namespace
@@ -109,6 +112,73 @@ TEST_CASE("a user draws, saves through the toolbar and the menu, and exits throu
     REQUIRE(session.shows(static_cast<int>(exitRow.right) - 5, static_cast<int>(exitRow.top) + 5, white));
     session.click(static_cast<int>(exitRow.left) + 60, static_cast<int>(exitRow.top) + 16);
     DWORD exitCode = 1;
+    REQUIRE(session.tarvo.waitForExit(20000, exitCode));
+    CHECK(exitCode == 0);
+}
+
+TEST_CASE("the save dialog opens and cancels again and again from the button and the menu, restored and maximised")
+{
+    // A few rounds here; scripts/soak.sh runs 50 of each (TARVO_DIALOG_ROUNDS).
+    wchar_t configured[16] = {};
+    const int rounds = GetEnvironmentVariableW(L"TARVO_DIALOG_ROUNDS", configured, 16) ? _wtoi(configured) : 3;
+    Session session;
+    session.window = session.tarvo.waitForWindow();
+    REQUIRE(session.window != nullptr);
+    SetWindowPos(session.window, nullptr, 60, 60, 700, 500, SWP_NOZORDER);
+    REQUIRE(session.shows(300, 300, white));
+    int clicksAgain = 0;
+    // Clicks, and waits for the dialog. A hang shows as a window disabled for a dialog that never
+    // appears; a click that reached no button leaves the window enabled and answering, and is
+    // made once more, as a user would.
+    auto openAndCancel = [&](const std::string& from, int round, const std::function<void()>& click) {
+        click();
+        HWND dialog = waitForDialogOf(session.tarvo.id(), 5000);
+        if (!dialog && IsWindowEnabled(session.window) && responds(session.window))
+        {
+            ++clicksAgain;
+            click();
+            dialog = waitForDialogOf(session.tarvo.id());
+        }
+        INFO(from << ", round " << round << std::string(IsZoomed(session.window) ? ", maximised" : ", restored")
+                  << std::string(responds(session.window) ? "; Tarvo answers messages" : "; Tarvo does not answer")
+                  << "; on screen:\n" << describeWindows());
+        REQUIRE(dialog != nullptr);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        REQUIRE(waitUntil([&] { return findDialogOf(session.tarvo.id()) == nullptr && IsWindowEnabled(session.window); },
+                          10000));
+    };
+    for (bool maximised : {false, true})
+    {
+        if (maximised)
+        {
+            ShowWindow(session.window, SW_MAXIMIZE);
+            REQUIRE(waitUntil([&] { return IsZoomed(session.window) != 0; }));
+        }
+        const ClientSize client = session.client();
+        const Rect save = saveButtonRect(client, 1);
+        const Rect menuButton = captionButtonRect(CaptionButton::Menu, client, 5, 1);
+        const Rect exportRow = menuEntryRect(client, 5, 1, 0);
+        // The toolbar's face at rest is on screen before the first press.
+        REQUIRE(session.shows(static_cast<int>(save.left) + 3, static_cast<int>(save.top) + 3,
+                              rgb(0.91f, 0.92f, 0.94f)));
+        for (int round = 0; round < rounds; ++round)
+        {
+            openAndCancel("Save Image", round, [&] {
+                session.click(static_cast<int>(save.left) + 20, static_cast<int>(save.top) + 10);
+            });
+            openAndCancel("Export as Image", round, [&] {
+                if (!session.shows(static_cast<int>(exportRow.right) - 5, static_cast<int>(exportRow.top) + 5, white, 0))
+                    session.click(static_cast<int>(menuButton.left) + 20, 16);
+                REQUIRE(session.shows(static_cast<int>(exportRow.right) - 5, static_cast<int>(exportRow.top) + 5,
+                                      white));
+                session.click(static_cast<int>(exportRow.left) + 60, static_cast<int>(exportRow.top) + 16);
+            });
+        }
+    }
+    printf("save dialog: %d rounds from each of the button and the menu, restored and maximised; %d clicks made again\n",
+           rounds, clicksAgain);
+    DWORD exitCode = 1;
+    PostMessageW(session.window, WM_CLOSE, 0, 0);
     REQUIRE(session.tarvo.waitForExit(20000, exitCode));
     CHECK(exitCode == 0);
 }

@@ -6,6 +6,7 @@
 
 #include "../../src/chrome/windowLayout.h"
 #include "../../src/menu/exportImage.h"
+#include "../../src/render/deviceResources.h"
 
 namespace
 {
@@ -122,6 +123,8 @@ TEST_CASE("a name without an extension gets .png; another extension still gets P
 TEST_CASE("cancelling the dialog writes nothing and shows nothing")
 {
     TestWindow w(400, 300);
+    // Before the dialog opens, the last frame has left the renderer (read back through the target).
+    CHECK(SUCCEEDED(finishPresentedFrames(w.state())));
     ModalAnswerer answerer({{IDCANCEL, L""}, {IDOK, L""}});
     clickSaveImage(w);
     CHECK(answerer.seen().size() == 1);

@@ -694,3 +694,64 @@ HWND fileNameBoxOf(HWND dialog)
     HWND box = GetDlgItem(dialog, fileNameCombo);
     return box ? box : GetDlgItem(dialog, fileNameEdit);
 }
+
+namespace
+{
+void describeWindow(std::string& out, HWND window, int depth)
+{
+    wchar_t className[64] = {};
+    wchar_t text[128] = {};
+    GetClassNameW(window, className, 64);
+    InternalGetWindowText(window, text, 128);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    RECT r = {};
+    GetWindowRect(window, &r);
+    char line[512];
+    snprintf(line, sizeof(line), "%*s%p pid %lu class \"%ls\" text \"%ls\" id %ld (%ld, %ld, %ld, %ld)%s%s%s%s\n",
+             depth * 4, "", static_cast<void*>(window), processId, className, text,
+             static_cast<long>(GetDlgCtrlID(window)), r.left, r.top, r.right, r.bottom,
+             IsWindowVisible(window) ? " visible" : " hidden", IsWindowEnabled(window) ? "" : " disabled",
+             IsZoomed(window) ? " maximised" : "", IsIconic(window) ? " minimised" : "");
+    out += line;
+}
+
+struct Description
+{
+    std::string text;
+    int depth;
+};
+
+BOOL CALLBACK describeChild(HWND child, LPARAM parameter)
+{
+    if (IsWindowVisible(child))
+        describeWindow(reinterpret_cast<Description*>(parameter)->text, child, 2);
+    return TRUE;
+}
+
+BOOL CALLBACK describeTopLevel(HWND window, LPARAM parameter)
+{
+    if (!IsWindowVisible(window))
+        return TRUE;
+    Description& description = *reinterpret_cast<Description*>(parameter);
+    describeWindow(description.text, window, 1);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (wcscmp(className, L"#32770") == 0) // a dialog or message box: its controls say which
+        EnumChildWindows(window, describeChild, parameter);
+    return TRUE;
+}
+} // namespace
+
+std::string describeWindows()
+{
+    Description description{"", 1};
+    EnumWindows(describeTopLevel, reinterpret_cast<LPARAM>(&description));
+    return description.text;
+}
+
+bool responds(HWND window, UINT timeoutMs)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}

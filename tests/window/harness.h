@@ -170,6 +170,13 @@ HWND findDialogOf(DWORD processId);
 HWND waitForDialogOf(DWORD processId, DWORD timeoutMs = 10000);
 std::wstring windowText(HWND window);
 
+// Every visible top-level window, one line each (process, class, text, place, state), with the
+// controls of dialogs indented below. Sends no message, so it works while a thread is stuck.
+std::string describeWindows();
+
+// True if the window's thread answers a message within the time.
+bool responds(HWND window, UINT timeoutMs = 2000);
+
 // Types text into whatever has the keyboard focus, as Unicode key presses.
 void typeText(const std::wstring& text);
 

@@ -9,9 +9,10 @@
 
 #include <objbase.h>
 
+#include "harness.h"
+
 #include <atomic>
 #include <cstdio>
-#include <cwchar>
 
 namespace
 {
@@ -35,49 +36,12 @@ struct CaseTracker : doctest::IReporter
 };
 DOCTEST_REGISTER_LISTENER("caseTracker", 1, CaseTracker);
 
-// Reads only what the system keeps itself: no message goes to a thread that may be stuck.
-void describeWindow(HWND window, int depth)
-{
-    wchar_t className[64] = {};
-    wchar_t text[128] = {};
-    GetClassNameW(window, className, 64);
-    InternalGetWindowText(window, text, 128);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    RECT r = {};
-    GetWindowRect(window, &r);
-    printf("%*s%p pid %lu class \"%ls\" text \"%ls\" id %ld (%ld, %ld, %ld, %ld)%s%s%s%s\n", depth * 4, "",
-           static_cast<void*>(window), processId, className, text, static_cast<long>(GetDlgCtrlID(window)), r.left,
-           r.top, r.right, r.bottom, IsWindowVisible(window) ? " visible" : " hidden",
-           IsWindowEnabled(window) ? "" : " disabled", IsZoomed(window) ? " maximised" : "",
-           IsIconic(window) ? " minimised" : "");
-}
-
-BOOL CALLBACK describeChild(HWND child, LPARAM depth)
-{
-    if (GetParent(child) && IsWindowVisible(child))
-        describeWindow(child, static_cast<int>(depth));
-    return TRUE;
-}
-
-BOOL CALLBACK describeTopLevel(HWND window, LPARAM)
-{
-    if (!IsWindowVisible(window))
-        return TRUE;
-    describeWindow(window, 1);
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, 16);
-    if (wcscmp(className, L"#32770") == 0) // a dialog or message box: its controls say which
-        EnumChildWindows(window, describeChild, 2);
-    return TRUE;
-}
-
 DWORD WINAPI watchdog(void* deadlineSeconds)
 {
     Sleep(static_cast<DWORD>(reinterpret_cast<uintptr_t>(deadlineSeconds)) * 1000);
     printf("\nwatchdog: still running after %u s, in test case \"%s\"; the visible windows:\n",
            static_cast<unsigned>(reinterpret_cast<uintptr_t>(deadlineSeconds)), currentCase.load());
-    EnumWindows(describeTopLevel, 0);
+    fputs(describeWindows().c_str(), stdout);
     printf("watchdog: foreground window %p; ending with code 3\n", static_cast<void*>(GetForegroundWindow()));
     fflush(stdout);
     TerminateProcess(GetCurrentProcess(), 3); // the main thread may be stuck where ExitProcess would wait

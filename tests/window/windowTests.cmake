@@ -11,7 +11,7 @@ set(TARVO_WINDOW_TEST_TIMES
     frameEndToEndTests:12
     exportTests:10
     menuTests:8
-    exportEndToEndTests:8
+    exportEndToEndTests:15
     exportFaultTests:6
     soakTests:25
     leakTests:30
