@@ -154,23 +154,6 @@ private:
                 static_cast<int>(std::lround(line.y1 + t * (line.y2 - line.y1)))};
     }
 
-    // Wine 8 can deadlock creating the save dialog over a maximised window (the main thread in
-    // dialog creation, its renderer in wglSwapBuffers), so while maximised a release that would
-    // export lands on the canvas instead. Exports run at every other size and state.
-    POINT awayFromExportWhileMaximised(POINT point)
-    {
-        HWND h = window->hwnd();
-        const WindowState& s = window->state();
-        if (!IsZoomed(h))
-            return point;
-        const bool onSave = s.saveButtonPressed && contains(saveButtonRect(h, s.dpiScale), point);
-        const bool onExport = s.menuOpen && contains(menuEntryRect(h, s.dpiScale, 0), point);
-        if (!onSave && !onExport)
-            return point;
-        const Rect canvas = canvasRect(h, s.dpiScale);
-        return {static_cast<int>((canvas.left + canvas.right) / 2), static_cast<int>((canvas.top + canvas.bottom) / 2)};
-    }
-
     ModalAnswer answer(HWND modal)
     {
         ++boxes;
@@ -211,7 +194,7 @@ private:
             window->send(sent, point.x, point.y, MK_LBUTTON);
             break;
         case Action::LeftUp:
-            point = awayFromExportWhileMaximised(somewhere());
+            point = somewhere();
             sent = WM_LBUTTONUP;
             window->send(sent, point.x, point.y);
             break;
@@ -243,7 +226,7 @@ private:
         {
             // Export or Exit; Exit (and any close) is followed by a fresh window.
             const Rect r = menuEntryRect(h, s.dpiScale, coin() ? 0 : 2);
-            point = awayFromExportWhileMaximised({static_cast<int>(r.left) + 5, static_cast<int>(r.top) + 5});
+            point = {static_cast<int>(r.left) + 5, static_cast<int>(r.top) + 5};
             window->send(WM_MOUSEMOVE, point.x, point.y);
             sent = WM_LBUTTONUP;
             window->send(sent, point.x, point.y);
