@@ -549,7 +549,19 @@ void ClientDriver::move(int x, int y) const
 
 bool ClientDriver::shows(int x, int y, COLORREF colour, DWORD timeoutMs) const
 {
-    return waitUntil([&] { return closeTo(captureClient(window).at(x, y), colour, 3); }, timeoutMs);
+    COLORREF seen = CLR_INVALID;
+    auto arrived = [&] {
+        const Capture c = captureClient(window);
+        seen = x < c.width && y < c.height ? c.at(x, y) : CLR_INVALID;
+        return closeTo(seen, colour, 3);
+    };
+    if (waitUntil(arrived, timeoutMs))
+        return true;
+    if (timeoutMs > 0)
+        fprintf(stderr, "waited %lu ms for (%d, %d) to show %d,%d,%d; the screen showed %d,%d,%d\n", timeoutMs, x, y,
+                GetRValue(colour), GetGValue(colour), GetBValue(colour), GetRValue(seen), GetGValue(seen),
+                GetBValue(seen));
+    return false;
 }
 
 std::wstring tarvoExePath()
@@ -632,13 +644,15 @@ std::vector<HWND> TarvoProcess::topLevelWindows() const
 HWND TarvoProcess::waitForWindow(DWORD timeoutMs)
 {
     HWND window = nullptr;
-    waitUntil(
-        [&] {
-            std::vector<HWND> windows = topLevelWindows();
-            window = windows.empty() || !IsWindowVisible(windows[0]) ? nullptr : windows[0];
-            return window != nullptr;
-        },
-        timeoutMs);
+    if (!waitUntil(
+            [&] {
+                std::vector<HWND> windows = topLevelWindows();
+                window = windows.empty() || !IsWindowVisible(windows[0]) ? nullptr : windows[0];
+                return window != nullptr;
+            },
+            timeoutMs))
+        fprintf(stderr, "waited %lu ms for Tarvo's window (process %lu); on screen:\n%s", timeoutMs,
+                process.dwProcessId, describeWindows().c_str());
     return window;
 }
 
@@ -661,7 +675,9 @@ HWND findDialogOf(DWORD processId)
 HWND waitForDialogOf(DWORD processId, DWORD timeoutMs)
 {
     HWND dialog = nullptr;
-    waitUntil([&] { return (dialog = findDialogOf(processId)) != nullptr; }, timeoutMs);
+    if (!waitUntil([&] { return (dialog = findDialogOf(processId)) != nullptr; }, timeoutMs))
+        fprintf(stderr, "waited %lu ms for a dialog of process %lu; on screen:\n%s", timeoutMs, processId,
+                describeWindows().c_str());
     return dialog;
 }
 
