@@ -10,13 +10,13 @@ const COLORREF white = RGB(255, 255, 255);
 const COLORREF black = RGB(0, 0, 0);
 const COLORREF blue = RGB(0, 0, 255);
 
-void answerDeleteBox(DWORD processId, int button)
+void answerDeleteBox(DWORD processId, HWND window, int button)
 {
     HWND box = waitForDialogOf(processId);
     REQUIRE(box != nullptr);
     CHECK(windowText(box) == L"Confirm Delete");
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    CHECK(waitUntil([&] { return findDialogOf(processId) == nullptr; }));
+    CHECK(waitForDialogsGone(processId, window));
 }
 } // namespace
 
@@ -59,7 +59,7 @@ TEST_CASE("a user draws three lines, selects two and deletes them after confirmi
 
     // No: nothing changes.
     pressKey(VK_DELETE);
-    answerDeleteBox(tarvo.id(), IDNO);
+    answerDeleteBox(tarvo.id(), window, IDNO);
     pumpFor(300);
     CHECK(screen.shows(250, 200, blue));
     CHECK(screen.shows(250, 300, black));
@@ -67,7 +67,7 @@ TEST_CASE("a user draws three lines, selects two and deletes them after confirmi
 
     // Yes: exactly the unselected line remains.
     pressKey(VK_DELETE);
-    answerDeleteBox(tarvo.id(), IDYES);
+    answerDeleteBox(tarvo.id(), window, IDYES);
     CHECK(screen.shows(250, 200, white));
     CHECK(screen.shows(250, 400, white));
     CHECK(screen.shows(250, 300, black));

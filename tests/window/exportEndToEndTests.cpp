@@ -40,7 +40,7 @@ struct Session : ClientDriver
         typeText(path);
         CHECK(waitUntil([&] { return windowText(box) == path; }));
         pressKey(VK_RETURN);
-        CHECK(waitUntil([&] { return findDialogOf(tarvo.id()) == nullptr; }, 10000));
+        CHECK(waitForDialogsGone(tarvo.id(), window));
     }
 };
 
@@ -144,8 +144,7 @@ TEST_CASE("the save dialog opens and cancels again and again from the button and
                   << "; on screen:\n" << describeWindows());
         REQUIRE(dialog != nullptr);
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        REQUIRE(waitUntil([&] { return findDialogOf(session.tarvo.id()) == nullptr && IsWindowEnabled(session.window); },
-                          10000));
+        REQUIRE(waitForDialogsGone(session.tarvo.id(), session.window));
     };
     for (bool maximised : {false, true})
     {
@@ -167,10 +166,17 @@ TEST_CASE("the save dialog opens and cancels again and again from the button and
                 session.click(static_cast<int>(save.left) + 20, static_cast<int>(save.top) + 10);
             });
             openAndCancel("Export as Image", round, [&] {
-                if (!session.shows(static_cast<int>(exportRow.right) - 5, static_cast<int>(exportRow.top) + 5, white, 0))
+                const int x = static_cast<int>(exportRow.right) - 5, y = static_cast<int>(exportRow.top) + 5;
+                if (!session.shows(x, y, white, 0)) // not still open from a click made again
+                {
                     session.click(static_cast<int>(menuButton.left) + 20, 16);
-                REQUIRE(session.shows(static_cast<int>(exportRow.right) - 5, static_cast<int>(exportRow.top) + 5,
-                                      white));
+                    if (!session.shows(x, y, white) && responds(session.window))
+                    {
+                        ++clicksAgain;
+                        session.click(static_cast<int>(menuButton.left) + 20, 16);
+                    }
+                }
+                REQUIRE(session.shows(x, y, white));
                 session.click(static_cast<int>(exportRow.left) + 60, static_cast<int>(exportRow.top) + 16);
             });
         }

@@ -681,6 +681,16 @@ HWND waitForDialogOf(DWORD processId, DWORD timeoutMs)
     return dialog;
 }
 
+bool waitForDialogsGone(DWORD processId, HWND owner, DWORD timeoutMs)
+{
+    if (waitUntil([&] { return topLevelWindowsOf(processId, L"#32770").empty() && IsWindowEnabled(owner); },
+                  timeoutMs))
+        return true;
+    fprintf(stderr, "waited %lu ms for the dialogs of process %lu to close; on screen:\n%s", timeoutMs, processId,
+            describeWindows().c_str());
+    return false;
+}
+
 std::wstring windowText(HWND window)
 {
     // WM_GETTEXT, unlike GetWindowTextW, reaches a control of another process.

@@ -168,6 +168,9 @@ std::vector<HWND> topLevelWindowsOf(DWORD processId, const wchar_t* className);
 // The first enabled, visible dialog window (#32770) of another process, e.g. its message box.
 HWND findDialogOf(DWORD processId);
 HWND waitForDialogOf(DWORD processId, DWORD timeoutMs = 10000);
+// Waits until the process has no dialog window left at all, hidden ones included (a closing
+// dialog's window can still take the next click), and its owner is enabled again.
+bool waitForDialogsGone(DWORD processId, HWND owner, DWORD timeoutMs = 10000);
 std::wstring windowText(HWND window);
 
 // Every visible top-level window, one line each (process, class, text, place, state), with the
