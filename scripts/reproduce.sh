@@ -35,7 +35,7 @@ for file in windows/Tarvo.exe release/Tarvo-*-win64.zip release/Tarvo-*-x64.msi;
     echo "second: $b"
     if [ "${a%% *}" = "${b%% *}" ]; then
         echo "        the same"
-    elif [[ $file == *.msi ]] && onlyPackageCodeDiffers "$first/$file" "$second/$file"; then
+    elif [[ $file == *.msi ]] && onlyPackageCodeDiffers $first/$file $second/$file; then
         echo "        differ only in the package code, as two builds of an installer must"
     else
         echo "        DIFFER"
