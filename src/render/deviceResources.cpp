@@ -180,8 +180,8 @@ void recreateWindowTarget(WindowState& state, HWND window)
 
 HRESULT finishPresentedFrames(const WindowState& state)
 {
-    // Reading a pixel back waits for every drawing and present queued before it. Wine 8 can
-    // deadlock creating a dialog while its renderer thread is still presenting a frame.
+    // Reading a pixel back waits for every drawing and present queued before it, so a dialog is
+    // never created while the renderer is still presenting a frame of this window.
     if (!state.deviceContext || !state.renderTarget)
         return E_FAIL; // nothing drawn through Direct2D: nothing to wait for
     ID2D1Bitmap1* pixel = nullptr;
@@ -191,8 +191,8 @@ HRESULT finishPresentedFrames(const WindowState& state)
     HRESULT hr = state.deviceContext->CreateBitmap(D2D1::SizeU(1, 1), nullptr, 0, properties, &pixel);
     const D2D1_POINT_2U origin = {0, 0};
     const D2D1_RECT_U source = {0, 0, 1, 1};
-    // Not tested: where the platform cannot copy from the window's target (Wine 8), mapping the
-    // new bitmap still waits for the device's queue to reach it, and so for every earlier present.
+    // Not tested: where a renderer cannot copy from the window's target, mapping the new bitmap
+    // still waits for the device's queue to reach it, and so for every earlier present.
     if (SUCCEEDED(hr))
         pixel->CopyFromRenderTarget(&origin, state.renderTarget, &source);
     D2D1_MAPPED_RECT mapped = {};
