@@ -48,7 +48,8 @@ LRESULT onDestroy(HWND window, WPARAM wParam, LPARAM lParam)
         releaseAccessibleObject(*state); // while COM is still up, to disconnect its clients
         safeRelease(state->logoBitmap);
         safeRelease(state->wicFactory);
-        CoUninitialize();
+        // COM stays up until the message loop has ended (runMessageLoop): calls from other
+        // processes already queued to this thread are still dispatched after WM_DESTROY.
         safeRelease(state->chromeBrush);
         safeRelease(state->textBrush);
         safeRelease(state->textFormat);
@@ -173,6 +174,18 @@ HWND createMainWindow(HINSTANCE instance)
 {
     return CreateWindowExW(0, windowClassName, windowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+}
+
+int runMessageLoop()
+{
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+    {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    CoUninitialize(); // ends what WM_CREATE began, once nothing more is dispatched
+    return 0;
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

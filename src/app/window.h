@@ -10,4 +10,8 @@ bool registerWindowClass(HINSTANCE instance);
 // Creates the "Tarvo" window with the system's default placement; null on failure.
 HWND createMainWindow(HINSTANCE instance);
 
+// Pumps the thread's messages until WM_QUIT, then uninitialises the COM that WM_CREATE
+// initialised. Returns the process's exit code, 0.
+int runMessageLoop();
+
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -124,3 +124,67 @@ TEST_CASE("a client in another process walks the controls, maximises the window 
     object->Release();
     UnhookWinEvent(hook);
 }
+
+TEST_CASE("closed in every way while a client calls every 20 ms, Tarvo ends with code 0 and the client gets errors")
+{
+    // Screen readers poll all the time: calls from this process are queued to Tarvo's thread
+    // whenever it closes. Each way of ending, four times over.
+    enum Ending
+    {
+        CloseMessage,     // the system's own close
+        MenuExit,         // the menu's Exit, chosen through the object
+        CloseAction,      // the Close button's default action
+        CloseMenuOpen,    // the system's close with the menu open
+        CloseUnderDialog, // the system's close while the save dialog is up: the dialog goes with it
+    };
+    int clean = 0;
+    for (int round = 0; round < 20; ++round)
+    {
+        const Ending ending = static_cast<Ending>(round % 5);
+        CAPTURE(round);
+        TarvoProcess tarvo;
+        tarvoWindow = tarvo.waitForWindow();
+        REQUIRE(tarvoWindow != nullptr);
+        heard.clear();
+        HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, listen, tarvo.id(), 0, WINEVENT_OUTOFCONTEXT);
+        IAccessible* object = nullptr;
+        REQUIRE(AccessibleObjectFromWindow(tarvoWindow, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                           reinterpret_cast<void**>(&object)) == S_OK);
+        long count = 0;
+        HRESULT last = S_OK;
+        // Calls every 20 ms until the condition holds; false if it never did.
+        auto callUntil = [&](const std::function<bool()>& condition) {
+            return waitUntil([&] {
+                last = object->get_accChildCount(&count);
+                pumpFor(20);
+                return condition();
+            }, 20000);
+        };
+        CHECK(callUntil([&] { return SUCCEEDED(last); }));
+        if (ending == MenuExit || ending == CloseMenuOpen)
+        {
+            CHECK(object->accDoDefaultAction(child(1)) == S_OK);
+            CHECK(callUntil([&] { return (statesOf(object, 1) & STATE_SYSTEM_EXPANDED) != 0; }));
+        }
+        if (ending == CloseUnderDialog)
+        {
+            CHECK(object->accDoDefaultAction(child(5)) == S_OK);
+            CHECK(callUntil([&] { return findDialogOf(tarvo.id()) != nullptr; }));
+        }
+        if (ending == MenuExit)
+            CHECK(object->accDoDefaultAction(child(8)) == S_OK);
+        else if (ending == CloseAction)
+            CHECK(object->accDoDefaultAction(child(4)) == S_OK);
+        else
+            PostMessageW(tarvoWindow, WM_CLOSE, 0, 0);
+
+        DWORD exitCode = 1;
+        CHECK(callUntil([&] { return tarvo.waitForExit(0, exitCode); }));
+        CHECK(exitCode == 0);
+        CHECK(FAILED(object->get_accChildCount(&count)));
+        clean += exitCode == 0;
+        object->Release();
+        UnhookWinEvent(hook);
+    }
+    MESSAGE(clean << " of 20 closes ended with code 0");
+}

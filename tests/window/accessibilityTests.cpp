@@ -479,3 +479,73 @@ TEST_CASE("a client holding the object past WM_DESTROY gets errors, never the fr
     CHECK(held->get_accSelection(&answer) == RPC_E_DISCONNECTED);
     CHECK(held->Release() == 0);
 }
+
+namespace
+{
+// The window of the next test: its own thread, where WM_CREATE is the first to initialise COM, as
+// in Tarvo.exe, and Tarvo's own message loop to the end.
+struct WindowThread
+{
+    HWND window = nullptr;
+    HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    int exitCode = -1;
+};
+WNDPROC productProcedure = nullptr;
+
+// Holds WM_DESTROY until a client's call is queued to the thread, so that the loop dispatches
+// that call after WM_DESTROY has run.
+LRESULT CALLBACK destroyWithCallQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY)
+    {
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        while (!(HIWORD(GetQueueStatus(QS_POSTMESSAGE)) & QS_POSTMESSAGE) && GetTickCount64() < deadline)
+            Sleep(1);
+    }
+    return CallWindowProcW(productProcedure, window, message, wParam, lParam);
+}
+
+DWORD WINAPI runWindowThread(void* parameter)
+{
+    WindowThread& thread = *static_cast<WindowThread*>(parameter);
+    registerWindowClass(GetModuleHandleW(nullptr)); // false when an earlier test registered it
+    thread.window = createMainWindow(GetModuleHandleW(nullptr));
+    if (thread.window)
+        productProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(thread.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(destroyWithCallQueued)));
+    SetEvent(thread.created);
+    if (thread.window)
+        thread.exitCode = runMessageLoop();
+    return 0;
+}
+} // namespace
+
+TEST_CASE("a client's call queued when the window is destroyed is answered with an error, and COM ends after it")
+{
+    WindowThread thread;
+    HANDLE handle = CreateThread(nullptr, 0, runWindowThread, &thread, 0, nullptr);
+    REQUIRE(WaitForSingleObject(thread.created, 10000) == WAIT_OBJECT_0);
+    REQUIRE(thread.window != nullptr);
+    IAccessible* object = nullptr; // a proxy: the object lives in the window thread's apartment
+    REQUIRE(AccessibleObjectFromWindow(thread.window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                       reinterpret_cast<void**>(&object)) == S_OK);
+    long count = 0;
+    CHECK(object->get_accChildCount(&count) == S_OK);
+    CHECK(count == 8);
+
+    PostMessageW(thread.window, WM_CLOSE, 0, 0);
+    HRESULT last = S_OK;
+    int calls = 0;
+    while (WaitForSingleObject(handle, 0) == WAIT_TIMEOUT && calls < 5000)
+    {
+        last = object->get_accChildCount(&count);
+        ++calls;
+    }
+    CHECK(WaitForSingleObject(handle, 10000) == WAIT_OBJECT_0);
+    CHECK(thread.exitCode == 0);
+    CHECK(FAILED(last)); // the call held up at WM_DESTROY came back as an error
+    CHECK(FAILED(object->get_accChildCount(&count)));
+    object->Release();
+    CloseHandle(handle);
+    CloseHandle(thread.created);
+}

@@ -61,6 +61,7 @@ TestWindow::~TestWindow()
     {
     }
     pumpMessages();
+    CoUninitialize(); // as Tarvo's message loop does when it ends: WM_CREATE initialised COM
 }
 
 WindowState& TestWindow::state() const
