@@ -2,6 +2,7 @@
 // windowProc, which routes each message to one handler.
 #include "window.h"
 
+#include <cwchar>
 #include <new>
 
 #include "../accessibility/accessibleWindow.h"
@@ -16,6 +17,26 @@ namespace
 {
 const wchar_t windowClassName[] = L"TarvoWindowClass";
 const wchar_t windowTitle[] = L"Tarvo";
+
+BOOL CALLBACK finishFramesOfTarvoWindow(HWND window, LPARAM)
+{
+    wchar_t className[32] = {};
+    GetClassNameW(window, className, 32);
+    if (wcscmp(className, windowClassName) == 0)
+        if (const WindowState* state = stateOf(window))
+            finishPresentedFrames(*state);
+    return TRUE;
+}
+
+// A renderer may deadlock when this thread creates a window while it is still presenting one of
+// our frames (seen with the save dialog, and with the boxes the dialog opens by itself). So every
+// top-level window this thread creates waits until the frames drawn so far have been presented.
+LRESULT CALLBACK beforeWindowCreation(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && !(reinterpret_cast<const CBT_CREATEWNDW*>(lParam)->lpcs->style & WS_CHILD))
+        EnumThreadWindows(GetCurrentThreadId(), finishFramesOfTarvoWindow, 0);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
 
 LRESULT onCreate(HWND window, LPARAM lParam)
 {
@@ -36,6 +57,7 @@ LRESULT onCreate(HWND window, LPARAM lParam)
                         reinterpret_cast<IUnknown**>(&state->dwriteFactory));
     if (state->dwriteFactory)
         createDeviceResources(*state);
+    state->windowCreationHook = SetWindowsHookExW(WH_CBT, beforeWindowCreation, nullptr, GetCurrentThreadId());
     return 0;
 }
 
@@ -45,6 +67,8 @@ LRESULT onDestroy(HWND window, WPARAM wParam, LPARAM lParam)
     {
         // No later message may reach the record once it is freed.
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        if (state->windowCreationHook)
+            UnhookWindowsHookEx(state->windowCreationHook);
         releaseAccessibleObject(*state); // while COM is still up, to disconnect its clients
         safeRelease(state->logoBitmap);
         safeRelease(state->wicFactory);

@@ -63,6 +63,7 @@ struct WindowState
     HWND taskbarWindow = nullptr;
     ID2D1Bitmap* logoBitmap = nullptr;
     AccessibleWindow* accessible = nullptr; // made when a client first asks for it
+    HHOOK windowCreationHook = nullptr; // holds back new windows of this thread until frames are presented
 };
 
 // Null before WM_CREATE has stored the record and after WM_DESTROY has freed it.

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "../chrome/windowLayout.h"
-#include "../render/deviceResources.h"
 
 bool pressOnCanvas(WindowState& state, HWND window, POINT clientPoint)
 {
@@ -74,7 +73,6 @@ LRESULT onKeyDown(WindowState& state, HWND window, WPARAM wParam)
 {
     if (wParam != VK_DELETE || !hasSelection(state.lines))
         return 0;
-    finishPresentedFrames(state);
     const int answer =
         MessageBoxW(window, L"Delete the selected line(s)?", L"Confirm Delete", MB_YESNO | MB_ICONQUESTION);
     // The box runs its own message loop; if the window was destroyed meanwhile the record is gone.

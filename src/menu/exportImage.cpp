@@ -9,7 +9,6 @@
 #include <cwchar>
 
 #include "../chrome/windowLayout.h"
-#include "../render/deviceResources.h"
 
 namespace
 {
@@ -155,17 +154,13 @@ bool writeImage(const WindowState& state, HWND window, const wchar_t* path)
 void exportImage(WindowState& state, HWND window)
 {
     wchar_t path[fileNameLength];
-    finishPresentedFrames(state);
     if (!askForFileName(window, path))
         return;
     // The dialog ran its own message loop; a window destroyed meanwhile has no record left.
     if (stateOf(window) != &state)
         return;
     if (!writeImage(state, window, path))
-    {
-        finishPresentedFrames(state);
         MessageBoxW(window, L"Could not save the image.", L"Save Image", MB_ICONERROR);
-    }
 }
 
 void hoverSaveButton(WindowState& state, HWND window, POINT clientPoint)

@@ -180,24 +180,26 @@ void recreateWindowTarget(WindowState& state, HWND window)
 
 HRESULT finishPresentedFrames(const WindowState& state)
 {
-    // Reading a pixel back waits for every drawing and present queued before it, so a dialog is
-    // never created while the renderer is still presenting a frame of this window.
-    if (!state.deviceContext || !state.renderTarget)
+    // A copy queued behind every frame drawn so far, into a bitmap the CPU then reads: the read
+    // returns only once the device has done the copy, and so every draw and present before it.
+    if (!state.deviceContext)
         return E_FAIL; // nothing drawn through Direct2D: nothing to wait for
-    ID2D1Bitmap1* pixel = nullptr;
-    const D2D1_BITMAP_PROPERTIES1 properties = D2D1::BitmapProperties1(
-        D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW,
-        D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED));
-    HRESULT hr = state.deviceContext->CreateBitmap(D2D1::SizeU(1, 1), nullptr, 0, properties, &pixel);
-    const D2D1_POINT_2U origin = {0, 0};
-    const D2D1_RECT_U source = {0, 0, 1, 1};
-    // Not tested: where a renderer cannot copy from the window's target, mapping the new bitmap
-    // still waits for the device's queue to reach it, and so for every earlier present.
+    const D2D1_PIXEL_FORMAT format = D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_PREMULTIPLIED);
+    const D2D1_SIZE_U onePixel = D2D1::SizeU(1, 1);
+    const UINT32 pixel = 0;
+    ID2D1Bitmap1* source = nullptr;
+    ID2D1Bitmap1* readBack = nullptr;
+    HRESULT hr = state.deviceContext->CreateBitmap(onePixel, &pixel, sizeof(pixel),
+                                                   D2D1::BitmapProperties1(D2D1_BITMAP_OPTIONS_NONE, format), &source);
     if (SUCCEEDED(hr))
-        pixel->CopyFromRenderTarget(&origin, state.renderTarget, &source);
+        hr = state.deviceContext->CreateBitmap(
+            onePixel, nullptr, 0,
+            D2D1::BitmapProperties1(D2D1_BITMAP_OPTIONS_CPU_READ | D2D1_BITMAP_OPTIONS_CANNOT_DRAW, format), &readBack);
+    if (SUCCEEDED(hr)) hr = readBack->CopyFromBitmap(nullptr, source, nullptr);
     D2D1_MAPPED_RECT mapped = {};
-    if (SUCCEEDED(hr)) hr = pixel->Map(D2D1_MAP_OPTIONS_READ, &mapped);
-    if (SUCCEEDED(hr)) pixel->Unmap();
-    safeRelease(pixel);
+    if (SUCCEEDED(hr)) hr = readBack->Map(D2D1_MAP_OPTIONS_READ, &mapped);
+    if (SUCCEEDED(hr)) readBack->Unmap();
+    safeRelease(readBack);
+    safeRelease(source);
     return hr;
 }

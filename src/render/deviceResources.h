@@ -18,7 +18,7 @@ void createDeviceResources(WindowState& state);
 // made from it, make them again at the current size and DPI, and repaint.
 void recreateWindowTarget(WindowState& state, HWND window);
 
-// Returns once the frames drawn so far have been handed to the screen. Called before a modal
-// dialog or box is created, so it opens over a finished frame with no present still in flight.
+// Returns once the frames drawn so far have been presented. Called before this thread creates a
+// window (a dialog, a box), so that no present is still in flight while it is made.
 // A failure (no device context) only means there was nothing to wait for.
 HRESULT finishPresentedFrames(const WindowState& state);

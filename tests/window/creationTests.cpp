@@ -98,9 +98,11 @@ TEST_CASE("the state record keeps its fields in the documented order")
         offsetof(WindowState, drawing),           offsetof(WindowState, draftLine),
         offsetof(WindowState, lines),             offsetof(WindowState, dpiScale),
         offsetof(WindowState, hInstance),         offsetof(WindowState, taskbarWindow),
-        offsetof(WindowState, logoBitmap),        offsetof(WindowState, accessible), // the accessible object comes last
+        offsetof(WindowState, logoBitmap),
+        // Additions come after the documented fields.
+        offsetof(WindowState, accessible),        offsetof(WindowState, windowCreationHook),
     };
-    CHECK(sizeof(offsets) / sizeof(offsets[0]) == 40);
+    CHECK(sizeof(offsets) / sizeof(offsets[0]) == 41);
     for (size_t i = 1; i < sizeof(offsets) / sizeof(offsets[0]); ++i)
     {
         CAPTURE(i);
