@@ -1,6 +1,8 @@
-# The test programs that run under Wine, one per source file in tests/window, each with its
-# usual run time in seconds on the 2-core machine. CTest stops a program at three times that;
-# ten seconds earlier the program's own watchdog reports where it hung and what was on screen.
+# The test programs that run under Wine, one per source file in tests/window, each with its run
+# time in seconds measured on a fresh prefix with both cores of the 2-core machine kept busy.
+# The program's watchdog ends a test case still running after the longer of 30 s and three times
+# that time, and prints every thread's stack; CTest's time-out leaves room for the whole program,
+# a hang in its last case and the stacks, so a hang is always reported by the watchdog.
 set(TARVO_WINDOW_TEST_TIMES
     creationTests:10
     processTests:8
@@ -23,5 +25,9 @@ foreach(entry ${TARVO_WINDOW_TEST_TIMES})
     list(GET entry 0 name)
     list(GET entry 1 seconds)
     list(APPEND TARVO_WINDOW_TESTS ${name})
-    math(EXPR TARVO_TIMEOUT_${name} "3 * ${seconds}")
+    math(EXPR TARVO_WATCHDOG_${name} "3 * ${seconds}")
+    if(TARVO_WATCHDOG_${name} LESS 30)
+        set(TARVO_WATCHDOG_${name} 30)
+    endif()
+    math(EXPR TARVO_TIMEOUT_${name} "2 * ${seconds} + ${TARVO_WATCHDOG_${name}} + 120")
 endforeach()

@@ -11,9 +11,8 @@ set_tests_properties(wineEnvironmentStop PROPERTIES FIXTURES_CLEANUP wine)
 
 foreach(name ${TARVO_WINDOW_TESTS})
     add_test(NAME ${name} COMMAND ${WINE_ENV} exec ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR}/tests/window/${name}.exe)
-    math(EXPR deadline "${TARVO_TIMEOUT_${name}} - 10")
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay
-                         TIMEOUT ${TARVO_TIMEOUT_${name}} ENVIRONMENT TARVO_TEST_DEADLINE_S=${deadline})
+                         TIMEOUT ${TARVO_TIMEOUT_${name}} ENVIRONMENT TARVO_TEST_DEADLINE_S=${TARVO_WATCHDOG_${name}})
 endforeach()
 
 add_test(NAME releasePackage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/packageTest.sh ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR})
