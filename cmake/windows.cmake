@@ -43,6 +43,10 @@ set_source_files_properties(res/tarvo.rc PROPERTIES OBJECT_DEPENDS
 
 add_executable(Tarvo WIN32 src/app/main.cpp $<TARGET_OBJECTS:tarvoResources>)
 target_link_libraries(Tarvo PRIVATE tarvoCore)
+if(MINGW)
+    # Which libraries went into the exe: the release's notices are written from this map.
+    target_link_options(Tarvo PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/Tarvo.map)
+endif()
 
 # doctest is header-only; copy it so the cross compiler never sees /usr/include.
 configure_file(${DOCTEST_INCLUDE_DIR}/doctest/doctest.h ${CMAKE_BINARY_DIR}/doctest/doctest/doctest.h COPYONLY)

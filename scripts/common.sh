@@ -6,11 +6,12 @@ set -euo pipefail
 
 TARVO_PACKAGES=(
     cmake make g++ doctest-dev                      # native build and unit tests
-    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64  # Tarvo.exe
+    g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64  # Tarvo.exe
     wine wine64 xvfb xauth libgl1-mesa-dri          # running it
     python3 python3-fonttools fonts-liberation2     # stand-in fonts for the tests
     icoutils zip unzip                              # resource listing, release zip
     wixl faketime                                   # the MSI installer, stamped with the commit's time
+    osslsigncode openssl                            # signing a release, and the signing test
 )
 
 missingPackages() {

@@ -209,6 +209,8 @@ TEST_CASE("every path through the save dialog, again and again, from the button 
             click();
             dialog = waitForDialogOf(tarvoId);
         }
+        if (!dialog)
+            printStacks();
         INFO(from << ", " << path << ", round " << round
                   << std::string(IsZoomed(session.window) ? ", maximised" : ", restored")
                   << std::string(responds(session.window) ? "; Tarvo answers messages" : "; Tarvo does not answer")
@@ -236,10 +238,13 @@ TEST_CASE("every path through the save dialog, again and again, from the button 
         REQUIRE(question != nullptr);
         REQUIRE(answer(tarvoId, question, IDYES));
         REQUIRE(waitForDialogsGone(tarvoId, session.window));
-        CHECK(waitUntil([&] {
+        const bool replaced = waitUntil([&] {
             const std::vector<unsigned char> written = readFile(existing);
             return written.size() > 8 && written[1] == 'P' && written[2] == 'N' && written[3] == 'G';
-        }));
+        });
+        if (!replaced)
+            printStacks();
+        REQUIRE(replaced);
 
         // A folder that does not exist: the dialog says so and stays; cancelled, nothing is written.
         dialog = openDialog(from, "missing folder", round, click);
@@ -297,7 +302,10 @@ TEST_CASE("every path through the save dialog, again and again, from the button 
                         session.click(static_cast<int>(menuButton.left) + 20, 16);
                     }
                 }
-                REQUIRE(waitUntil([&] { return menuIsOpen(session.window); }));
+                const bool opened = waitUntil([&] { return menuIsOpen(session.window); });
+                if (!opened)
+                    printStacks();
+                REQUIRE(opened);
                 REQUIRE(session.shows(static_cast<int>(exportRow.right) - 5, static_cast<int>(exportRow.top) + 5, white));
                 session.click(static_cast<int>(exportRow.left) + 60, static_cast<int>(exportRow.top) + 16);
             });

@@ -177,6 +177,10 @@ std::wstring windowText(HWND window);
 // controls of dialogs indented below. Sends no message, so it works while a thread is stuck.
 std::string describeWindows();
 
+// The stack of every thread of this program and of each Tarvo.exe it started, through Wine's
+// debugger (which stops them while it reads). Slow, some seconds: for a hang, not a slow run.
+void printStacks();
+
 // True if the window's thread answers a message within the time.
 bool responds(HWND window, UINT timeoutMs = 2000);
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tarvo.exe is a 64-bit GUI program whose imports are all DLLs that ship with
-# Windows 10: the MinGW runtime (libstdc++, libgcc, winpthread) is linked in.
+# Windows 10: the MinGW runtime, libstdc++ and libgcc are linked in, and nothing of
+# winpthreads (the toolchain's win32 thread model needs none).
 set -euo pipefail
 exe=${1:?Tarvo.exe}
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
@@ -14,4 +15,8 @@ while read -r dll; do
     *) echo "imports $dll, which Windows 10 does not ship" >&2; status=1 ;;
     esac
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+if grep -qai 'winpthread' "$exe"; then
+    echo "winpthreads is linked into the exe" >&2
+    status=1
+fi
 exit $status

@@ -3,7 +3,8 @@
 # Program Files\Tarvo with a Start-menu shortcut and an Apps entry, the installed Tarvo.exe
 # runs from there, installing again changes nothing, a newer version replaces it, an older one
 # is refused with the installer's message, uninstalling removes everything, and a damaged
-# package fails and installs nothing.
+# package fails and installs nothing. Then a release signed with a certificate made here: the
+# exe and the MSI verify against its CA, a changed byte fails, and the signed MSI installs.
 set -euo pipefail
 state=$(cd "${1:?wine state dir}" && pwd)
 windowsBuild=$(cd "${2:?windows build dir}" && pwd)
@@ -65,7 +66,13 @@ fails() { ! "$@"; }
 
 check "nothing of Tarvo is installed before the test" nothingInstalled
 check "msiexec /i /qn installs $TARVO_VERSION" msiexec /i "$(windowsPath "$current")" /qn
-check "Tarvo.exe and the read-me are in Program Files\\Tarvo" test -f "$installed/Tarvo.exe" -a -f "$installed/readme.txt"
+allFilesInstalled() {
+    local file
+    for file in Tarvo.exe readme.txt LICENSE.txt THIRD-PARTY-NOTICES.txt; do
+        test -f "$installed/$file" || return 1
+    done
+}
+check "Tarvo.exe, the read-me, the licence and the notices are in Program Files\\Tarvo" allFilesInstalled
 check "the installed Tarvo.exe is the one built" cmp -s "$installed/Tarvo.exe" "$windowsBuild/Tarvo.exe"
 check "the Start-menu shortcut Tarvo points at it" shortcutPointsAtTarvo
 check "the product's icon is kept for its Apps entry" productIconCached
@@ -95,5 +102,38 @@ check "files, shortcut and Apps entry are gone" nothingInstalled
 head -c 60000 "$current" >"$work/truncated.msi"
 check "a truncated package makes msiexec fail" fails msiexec /i "$(windowsPath "$work/truncated.msi")" /qn
 check "and installs nothing" nothingInstalled
+
+# A signing certificate issued by a CA made for the test, as a maintainer would hold a real one.
+certs="$work/certs"
+mkdir -p "$certs"
+(
+    cd "$certs"
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj "/CN=Tarvo Test CA" \
+        -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign
+    openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj "/CN=Tarvo developers"
+    printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >signer.ext
+    openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile signer.ext -out signer.pem
+    echo "test password" >password
+    openssl pkcs12 -export -inkey signer.key -in signer.pem -certfile ca.pem -passout file:password -out signer.pfx
+) >"$work/openssl.log" 2>&1 || { cat "$work/openssl.log" >&2; exit 1; }
+TARVO_SIGNING_PFX="$certs/signer.pfx" TARVO_SIGNING_PASSWORD_FILE="$certs/password" \
+    "$here/../../packaging/makePackages.sh" "$windowsBuild" "$work/signed"
+signedMsi="$work/signed/Tarvo-$TARVO_VERSION-x64.msi"
+unzip -q "$work/signed/Tarvo-$TARVO_VERSION-win64.zip" Tarvo.exe -d "$work/signed"
+verifies() { osslsigncode verify -CAfile "$certs/ca.pem" -in "$1" >"$work/verify.log" 2>&1; }
+oneByteChanged() {
+    cp "$1" "$2"
+    printf '\x5a' | dd of="$2" bs=1 seek=$(($(stat -c %s "$1") / 2)) conv=notrunc status=none
+}
+oneByteChanged "$work/signed/Tarvo.exe" "$work/changed.exe"
+oneByteChanged "$signedMsi" "$work/changed.msi"
+check "the signed Tarvo.exe in the zip verifies against the CA" verifies "$work/signed/Tarvo.exe"
+check "the signed MSI verifies against the CA" verifies "$signedMsi"
+check "an exe with one byte changed is rejected" fails verifies "$work/changed.exe"
+check "an MSI with one byte changed is rejected" fails verifies "$work/changed.msi"
+check "the signed MSI installs" msiexec /i "$(windowsPath "$signedMsi")" /qn
+check "with all its files" allFilesInstalled
+check "and the signed MSI uninstalls" msiexec /x "$(windowsPath "$signedMsi")" /qn
+check "leaving nothing" nothingInstalled
 
 [ $failures = 0 ] || { echo "$failures check(s) failed" >&2; exit 1; }
