@@ -43,6 +43,8 @@ bool blurAvailable(ID2D1DeviceContext* context)
 
 TEST_CASE("a new window has every graphics object, the logo and a 96 DPI scale")
 {
+    // The pointer rests where the window will not be, so no earlier test's pointer hovers a button.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     TestWindow window;
     const WindowState& s = window.state();
     CHECK(s.d2dFactory != nullptr);

@@ -4,21 +4,21 @@
 # that time, and prints every thread's stack; CTest's time-out leaves room for the whole program,
 # a hang in its last case and the stacks, so a hang is always reported by the watchdog.
 set(TARVO_WINDOW_TEST_TIMES
-    creationTests:10
-    processTests:8
-    paintTests:25
-    canvasTests:10
-    drawingEndToEndTests:8
+    creationTests:6
+    processTests:7
+    paintTests:42
+    canvasTests:11
+    drawingEndToEndTests:5
     frameTests:10
-    frameEndToEndTests:12
-    exportTests:10
-    menuTests:8
-    exportEndToEndTests:15
-    exportFaultTests:6
-    soakTests:25
-    leakTests:30
-    accessibilityTests:10
-    accessibilityEndToEndTests:8)
+    frameEndToEndTests:9
+    exportTests:17
+    menuTests:11
+    exportEndToEndTests:22
+    exportFaultTests:7
+    soakTests:52
+    leakTests:93
+    accessibilityTests:12
+    accessibilityEndToEndTests:34)
 set(TARVO_WINDOW_TESTS "")
 foreach(entry ${TARVO_WINDOW_TEST_TIMES})
     string(REPLACE ":" ";" entry ${entry})

@@ -19,6 +19,6 @@ add_test(NAME releasePackage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/packageTest.
 set_tests_properties(releasePackage PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 90)
 
 add_test(NAME installer COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/installerTest.sh ${WINE_STATE_DIR} ${WINDOWS_BUILD_DIR})
-set_tests_properties(installer PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 90)
+set_tests_properties(installer PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 240)
 
 add_test(NAME exeImage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/exeImageTest.sh ${WINDOWS_BUILD_DIR}/Tarvo.exe)
