@@ -24,7 +24,12 @@ set(TARVO_SOURCES
     src/menu/menuTable.cpp
     src/menu/appMenu.cpp
     src/menu/exportImage.cpp
-    src/accessibility/accessibleWindow.cpp)
+    src/accessibility/accessibleActions.cpp
+    src/accessibility/accessibleEvents.cpp
+    src/accessibility/accessibleObject.cpp
+    src/accessibility/accessibleSelection.cpp
+    src/accessibility/accessibleTree.cpp
+    src/accessibility/accessibleView.cpp)
 # uuid before oleacc, which would define IID_IAccessible a second time.
 set(TARVO_LIBRARIES d2d1 dwrite windowscodecs ole32 oleaut32 uuid oleacc comdlg32 user32 gdi32)
 

@@ -5,7 +5,8 @@
 #include <cwchar>
 #include <new>
 
-#include "../accessibility/accessibleWindow.h"
+#include "../accessibility/accessibleActions.h"
+#include "../accessibility/accessibleObject.h"
 #include "../canvas/canvasInput.h"
 #include "../chrome/frame.h"
 #include "../render/deviceResources.h"

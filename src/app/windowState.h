@@ -14,7 +14,7 @@
 #include "../canvas/lineStore.h"
 #include "../chrome/layout.h"
 
-class AccessibleWindow; // accessibility/accessibleWindow.cpp
+class AccessibleWindow; // accessibility/accessibleObject.cpp
 
 struct DraftLine
 {
