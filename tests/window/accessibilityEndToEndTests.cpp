@@ -5,8 +5,6 @@
 
 #include "harness.h"
 
-#include <oleacc.h>
-
 #include "../../src/chrome/layout.h"
 
 namespace
@@ -34,32 +32,6 @@ bool hears(DWORD event, LONG child)
         return false;
     });
 }
-
-VARIANT child(LONG id)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = id;
-    return v;
-}
-
-std::wstring nameOf(IAccessible* object, LONG id)
-{
-    BSTR name = nullptr;
-    object->get_accName(child(id), &name);
-    std::wstring result = name ? name : L"";
-    SysFreeString(name);
-    return result;
-}
-
-LONG statesOf(IAccessible* object, LONG id)
-{
-    VARIANT state;
-    VariantInit(&state);
-    object->get_accState(child(id), &state);
-    return state.vt == VT_I4 ? state.lVal : -1;
-}
 } // namespace
 
 TEST_CASE("a client in another process walks the controls, maximises the window and exits through the menu")
@@ -71,21 +43,19 @@ TEST_CASE("a client in another process walks the controls, maximises the window 
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, listen, tarvo.id(), 0, WINEVENT_OUTOFCONTEXT);
     REQUIRE(hook != nullptr);
 
-    IAccessible* object = nullptr;
-    REQUIRE(AccessibleObjectFromWindow(tarvoWindow, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                       reinterpret_cast<void**>(&object)) == S_OK);
+    IAccessible* object = clientObjectOf(tarvoWindow);
     REQUIRE(object != nullptr);
     long count = 0;
     CHECK(object->get_accChildCount(&count) == S_OK);
     CHECK(count == 8); // the controls; no lines yet
-    CHECK(nameOf(object, CHILDID_SELF) == L"Tarvo");
+    CHECK(accessibleName(object, CHILDID_SELF) == L"Tarvo");
 
     // Walked in order from the first child, as a screen reader reads the window.
     std::vector<std::wstring> names;
     VARIANT at;
     for (HRESULT hr = object->accNavigate(NAVDIR_FIRSTCHILD, child(CHILDID_SELF), &at); hr == S_OK && at.vt == VT_I4;
          hr = object->accNavigate(NAVDIR_NEXT, child(at.lVal), &at))
-        names.push_back(nameOf(object, at.lVal));
+        names.push_back(accessibleName(object, at.lVal));
     const std::vector<std::wstring> expected = {L"Menu",   L"Minimize", L"Maximize",        L"Close",
                                                 L"Save Image", L"Canvas", L"Export as Image", L"Exit"};
     CHECK(names == expected);
@@ -106,14 +76,14 @@ TEST_CASE("a client in another process walks the controls, maximises the window 
     // Maximize through its default action: the window maximises and the button is now "Restore".
     CHECK(object->accDoDefaultAction(child(3)) == S_OK);
     CHECK(waitUntil([&] { return IsZoomed(tarvoWindow) != 0; }));
-    CHECK(waitUntil([&] { return nameOf(object, 3) == L"Restore"; }));
+    CHECK(waitUntil([&] { return accessibleName(object, 3) == L"Restore"; }));
     CHECK(hears(EVENT_OBJECT_NAMECHANGE, 3));
 
     // The menu opens, its items become visible, and "Exit" ends the process with code 0.
     CHECK(object->accDoDefaultAction(child(1)) == S_OK);
-    CHECK(waitUntil([&] { return (statesOf(object, 1) & STATE_SYSTEM_EXPANDED) != 0; }));
+    CHECK(waitUntil([&] { return (accessibleState(object, 1) & STATE_SYSTEM_EXPANDED) != 0; }));
     CHECK(hears(EVENT_SYSTEM_MENUPOPUPSTART, 1));
-    CHECK(statesOf(object, 8) == 0);
+    CHECK(accessibleState(object, 8) == 0);
     CHECK(object->accDoDefaultAction(child(8)) == S_OK);
     DWORD exitCode = 1;
     CHECK(tarvo.waitForExit(20000, exitCode));
@@ -147,9 +117,8 @@ TEST_CASE("closed in every way while a client calls every 20 ms, Tarvo ends with
         REQUIRE(tarvoWindow != nullptr);
         heard.clear();
         HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, listen, tarvo.id(), 0, WINEVENT_OUTOFCONTEXT);
-        IAccessible* object = nullptr;
-        REQUIRE(AccessibleObjectFromWindow(tarvoWindow, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                           reinterpret_cast<void**>(&object)) == S_OK);
+        IAccessible* object = clientObjectOf(tarvoWindow);
+        REQUIRE(object != nullptr);
         long count = 0;
         HRESULT last = S_OK;
         // Calls every 20 ms until the condition holds; false if it never did.
@@ -164,7 +133,7 @@ TEST_CASE("closed in every way while a client calls every 20 ms, Tarvo ends with
         if (ending == MenuExit || ending == CloseMenuOpen)
         {
             CHECK(object->accDoDefaultAction(child(1)) == S_OK);
-            CHECK(callUntil([&] { return (statesOf(object, 1) & STATE_SYSTEM_EXPANDED) != 0; }));
+            CHECK(callUntil([&] { return (accessibleState(object, 1) & STATE_SYSTEM_EXPANDED) != 0; }));
         }
         if (ending == CloseUnderDialog)
         {

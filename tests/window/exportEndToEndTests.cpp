@@ -5,7 +5,6 @@
 
 #include "harness.h"
 
-#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -149,18 +148,12 @@ HWND dialogAfter(DWORD processId, const std::vector<HWND>& seen)
 // Whether Tarvo's menu is open, as its accessible object reports the Menu button.
 bool menuIsOpen(HWND window)
 {
-    IAccessible* object = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                          reinterpret_cast<void**>(&object))))
+    IAccessible* object = clientObjectOf(window);
+    if (!object)
         return false;
-    VARIANT menuButton, state;
-    VariantInit(&menuButton);
-    VariantInit(&state);
-    menuButton.vt = VT_I4;
-    menuButton.lVal = 1;
-    object->get_accState(menuButton, &state);
+    const LONG state = accessibleState(object, 1);
     object->Release();
-    return state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_EXPANDED) != 0;
+    return state != -1 && (state & STATE_SYSTEM_EXPANDED) != 0;
 }
 
 std::vector<unsigned char> bytesOf(const std::string& text)

@@ -539,6 +539,40 @@ POINT clientToScreen(HWND window, int x, int y)
     return point;
 }
 
+IAccessible* clientObjectOf(HWND window)
+{
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                               reinterpret_cast<void**>(&object));
+    return object;
+}
+
+VARIANT child(LONG id)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+}
+
+std::wstring accessibleName(IAccessible* object, LONG id)
+{
+    BSTR name = nullptr;
+    object->get_accName(child(id), &name);
+    std::wstring result = name ? name : L"";
+    SysFreeString(name);
+    return result;
+}
+
+LONG accessibleState(IAccessible* object, LONG id)
+{
+    VARIANT state;
+    VariantInit(&state);
+    object->get_accState(child(id), &state);
+    return state.vt == VT_I4 ? state.lVal : -1;
+}
+
 void ClientDriver::click(int x, int y, bool right) const
 {
     const POINT p = clientToScreen(window, x, y);

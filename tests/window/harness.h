@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <oleacc.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -138,6 +140,14 @@ struct ClientDriver
     void move(int x, int y) const;
     bool shows(int x, int y, COLORREF colour, DWORD timeoutMs = 5000) const;
 };
+
+// The client area's accessible object as a screen reader gets it, one reference; null if none.
+IAccessible* clientObjectOf(HWND window);
+// A child id as a client passes it: VT_I4.
+VARIANT child(LONG id);
+// Answers of an accessible object: "" or -1 when it gives none.
+std::wstring accessibleName(IAccessible* object, LONG id);
+LONG accessibleState(IAccessible* object, LONG id);
 
 // The real Tarvo.exe under test, started beside this test program's build folder.
 class TarvoProcess
