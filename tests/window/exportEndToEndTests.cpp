@@ -155,19 +155,6 @@ bool menuIsOpen(HWND window)
     object->Release();
     return state != -1 && (state & STATE_SYSTEM_EXPANDED) != 0;
 }
-
-std::vector<unsigned char> bytesOf(const std::string& text)
-{
-    return std::vector<unsigned char>(text.begin(), text.end());
-}
-
-void writeFile(const std::wstring& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
 } // namespace
 
 TEST_CASE("every path through the save dialog, again and again, from the button and the menu, restored and maximised")

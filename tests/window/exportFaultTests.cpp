@@ -18,19 +18,6 @@ bool exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-
-void writeFile(const std::wstring& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::vector<unsigned char> bytesOf(const std::string& text)
-{
-    return std::vector<unsigned char>(text.begin(), text.end());
-}
 } // namespace
 
 TEST_CASE("a target in a folder that does not exist writes nothing")

@@ -467,6 +467,19 @@ std::vector<unsigned char> readFile(const std::wstring& path)
     return bytes;
 }
 
+void writeFile(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::vector<unsigned char> bytesOf(const std::string& text)
+{
+    return std::vector<unsigned char>(text.begin(), text.end());
+}
+
 std::vector<std::wstring> filesIn(const std::wstring& folder)
 {
     std::vector<std::wstring> names;

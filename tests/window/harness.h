@@ -119,6 +119,8 @@ private:
 // Path of a fresh empty folder under the temporary directory.
 std::wstring makeTempFolder(const wchar_t* name);
 std::vector<unsigned char> readFile(const std::wstring& path);
+void writeFile(const std::wstring& path, const std::string& bytes);
+std::vector<unsigned char> bytesOf(const std::string& text);
 std::vector<std::wstring> filesIn(const std::wstring& folder);
 
 // Decodes a PNG through WIC into 32bpp BGRA rows.
