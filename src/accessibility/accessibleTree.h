@@ -53,7 +53,7 @@ constexpr int32_t hasPopup = 0x40000000;   // STATE_SYSTEM_HASPOPUP
 struct AccessibleView
 {
     ClientSize client;
-    std::wstring title; // as GetWindowTextW gives it into 256 characters
+    std::wstring title; // as GetWindowTextW gives it into 256 characters; empty where not read
     float dpiScale;
     bool visible;
     bool maximised;
@@ -62,7 +62,7 @@ struct AccessibleView
     CaptionButton hoveredButton;
     CaptionButton pressedButton;
     bool saveButtonHovered;
-    const std::vector<Line>* lines;
+    const std::vector<Line>* lines; // never null
 };
 
 int32_t childCount(const AccessibleView& view);
