@@ -21,6 +21,12 @@ namespace
 // A text answer, or none.
 using Text = std::optional<std::wstring>;
 
+// Description, help and shortcut: no child has any.
+Text noText(const AccessibleView&, LONG)
+{
+    return {};
+}
+
 void answerChild(LONG child, VARIANT* answer)
 {
     answer->vt = VT_I4;
@@ -74,8 +80,9 @@ public:
         if (!childObject)
             return E_POINTER;
         *childObject = nullptr;
+        AccessibleView view = {};
         LONG child = 0;
-        HRESULT hr = childOf(childVariant, child);
+        HRESULT hr = childOf(childVariant, view, child);
         if (SUCCEEDED(hr) && child == CHILDID_SELF)
             hr = E_INVALIDARG;
         return SUCCEEDED(hr) ? S_FALSE : hr; // every child is a simple element, not an object
@@ -83,49 +90,50 @@ public:
 
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT childVariant, BSTR* name) override
     {
-        return answerText(childVariant, name, [&](LONG child) { return Text{childName(view(), child)}; });
+        return answerText(childVariant, name,
+                          [](const AccessibleView& view, LONG child) { return Text{childName(view, child)}; });
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT childVariant, BSTR* value) override
     {
-        return answerText(childVariant, value, [&](LONG child) {
-            return child == CanvasChild ? Text{canvasValue(live()->lines)} : Text{};
+        return answerText(childVariant, value, [](const AccessibleView& view, LONG child) {
+            return child == CanvasChild ? Text{canvasValue(*view.lines)} : Text{};
         });
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT childVariant, BSTR* action) override
     {
-        return answerText(childVariant, action, [&](LONG child) {
-            const wchar_t* text = childDefaultAction(view(), child);
+        return answerText(childVariant, action, [](const AccessibleView& view, LONG child) {
+            const wchar_t* text = childDefaultAction(view, child);
             return text ? Text{text} : Text{};
         });
     }
-    // Description, help and shortcut: none for any child.
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT childVariant, BSTR* text) override
     {
-        return answerText(childVariant, text, [](LONG) { return Text{}; });
+        return answerText(childVariant, text, noText);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT childVariant, BSTR* text) override
     {
-        return answerText(childVariant, text, [](LONG) { return Text{}; });
+        return answerText(childVariant, text, noText);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* helpFile, VARIANT childVariant, long* topic) override
     {
         if (!helpFile || !topic)
             return E_POINTER;
         *topic = 0;
-        return answerText(childVariant, helpFile, [](LONG) { return Text{}; });
+        return answerText(childVariant, helpFile, noText);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT childVariant, BSTR* text) override
     {
-        return answerText(childVariant, text, [](LONG) { return Text{}; });
+        return answerText(childVariant, text, noText);
     }
 
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT childVariant, VARIANT* role) override
     {
-        return answerNumber(childVariant, role, [](LONG child) { return childRole(child); });
+        return answerNumber(childVariant, role, [](const AccessibleView&, LONG child) { return childRole(child); });
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT childVariant, VARIANT* state) override
     {
-        return answerNumber(childVariant, state, [&](LONG child) { return childState(view(), child); });
+        return answerNumber(childVariant, state,
+                            [](const AccessibleView& view, LONG child) { return childState(view, child); });
     }
 
     // Tarvo has no keyboard focus inside its window.
@@ -148,8 +156,9 @@ public:
 
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT childVariant) override
     {
+        AccessibleView view = {};
         LONG child = 0;
-        const HRESULT hr = childOf(childVariant, child);
+        const HRESULT hr = childOf(childVariant, view, child);
         if (FAILED(hr))
             return hr;
         if (!isLine(child) || (flags != SELFLAG_ADDSELECTION && flags != SELFLAG_REMOVESELECTION))
@@ -163,11 +172,12 @@ public:
         if (!left || !top || !width || !height)
             return E_POINTER;
         *left = *top = *width = *height = 0;
+        AccessibleView view = {};
         LONG child = 0;
-        const HRESULT hr = childOf(childVariant, child);
+        const HRESULT hr = childOf(childVariant, view, child);
         if (FAILED(hr))
             return hr;
-        const PixelBox box = pixelsCovering(childRect(view(), child));
+        const PixelBox box = pixelsCovering(childRect(view, child));
         POINT origin = {0, 0};
         ClientToScreen(window, &origin);
         *left = origin.x + box.left;
@@ -182,8 +192,9 @@ public:
         if (!end)
             return E_POINTER;
         VariantInit(end);
+        AccessibleView view = {};
         LONG child = 0;
-        const HRESULT hr = childOf(start, child);
+        const HRESULT hr = childOf(start, view, child);
         if (FAILED(hr))
             return hr;
         Step step = Step::Next;
@@ -199,7 +210,7 @@ public:
         case NAVDIR_RIGHT:      return DISP_E_MEMBERNOTFOUND;
         default:                return E_INVALIDARG;
         }
-        const int32_t to = childAfterStep(view(), step, child);
+        const int32_t to = childAfterStep(view, step, child);
         if (to == noChild)
             return S_FALSE; // no child that way
         answerChild(to, end);
@@ -211,11 +222,12 @@ public:
         if (!hit)
             return E_POINTER;
         VariantInit(hit);
-        if (!live())
+        const WindowState* state = live();
+        if (!state)
             return RPC_E_DISCONNECTED;
         POINT point = {screenX, screenY};
         ScreenToClient(window, &point);
-        const int32_t child = childAtPoint(view(), point.x, point.y);
+        const int32_t child = childAtPoint(accessibleViewOf(*state, window), point.x, point.y);
         if (child == noChild)
             return S_FALSE;
         answerChild(child, hit);
@@ -224,11 +236,12 @@ public:
 
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT childVariant) override
     {
+        AccessibleView view = {};
         LONG child = 0;
-        const HRESULT hr = childOf(childVariant, child);
+        const HRESULT hr = childOf(childVariant, view, child);
         if (FAILED(hr))
             return hr;
-        if (!childDefaultAction(view(), child))
+        if (!childDefaultAction(view, child))
             return DISP_E_MEMBERNOTFOUND;
         return postDefaultAction(*live(), window, child);
     }
@@ -244,15 +257,15 @@ private:
 
     WindowState* live() const { return window ? stateOf(window) : nullptr; }
 
-    // Only once live() has been checked.
-    AccessibleView view() const { return accessibleViewOf(*live(), window); }
-
     // A client's VARIANT as a child: VT_I4 naming the client area, a control or an existing line.
-    HRESULT childOf(const VARIANT& variant, LONG& child) const
+    // The view it is checked against is the one the call answers from.
+    HRESULT childOf(const VARIANT& variant, AccessibleView& view, LONG& child) const
     {
-        if (!live())
+        const WindowState* state = live();
+        if (!state)
             return RPC_E_DISCONNECTED;
-        if (variant.vt != VT_I4 || !isChild(accessibleViewOf(*live(), window, false), variant.lVal))
+        view = accessibleViewOf(*state, window);
+        if (variant.vt != VT_I4 || !isChild(view, variant.lVal))
             return E_INVALIDARG;
         child = variant.lVal;
         return S_OK;
@@ -266,11 +279,12 @@ private:
         if (!answer)
             return E_POINTER;
         *answer = nullptr;
+        AccessibleView view = {};
         LONG child = 0;
-        const HRESULT hr = childOf(variant, child);
+        const HRESULT hr = childOf(variant, view, child);
         if (FAILED(hr))
             return hr;
-        const Text text = textOf(child);
+        const Text text = textOf(view, child);
         if (!text)
             return S_FALSE;
         *answer = SysAllocString(text->c_str());
@@ -284,10 +298,11 @@ private:
         if (!answer)
             return E_POINTER;
         VariantInit(answer);
+        AccessibleView view = {};
         LONG child = 0;
-        const HRESULT hr = childOf(variant, child);
+        const HRESULT hr = childOf(variant, view, child);
         if (SUCCEEDED(hr))
-            answerChild(numberOf(child), answer); // VT_I4, as a child id is
+            answerChild(numberOf(view, child), answer); // VT_I4, as a child id is
         return hr;
     }
 };
