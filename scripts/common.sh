@@ -12,6 +12,8 @@ TARVO_PACKAGES=(
     icoutils zip unzip                              # resource listing, release zip
     wixl faketime                                   # the MSI installer, stamped with the commit's time
     osslsigncode openssl                            # signing a release, and the signing test
+    x11-utils                                       # run.sh: is there a window manager?
+    openbox x11-apps xdotool                        # the desktop test: a window manager, another client, input
 )
 
 missingPackages() {

@@ -6,7 +6,11 @@
 #   wineEnv.sh stop STATE_DIR         stop wineserver and Xvfb (by its pid)
 #   wineEnv.sh exec STATE_DIR EXE...  run a Windows program in that environment
 #   wineEnv.sh run STATE_DIR EXE...   like exec, on $DISPLAY if set, else on a
-#                                     virtual display of its own
+#                                     virtual display of its own; ends with the
+#                                     program's exit code
+#
+# run is for a person's desktop; give it a state dir of its own (run.sh does),
+# since it sets the prefix's window-manager mode at every start.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -53,9 +57,11 @@ createPrefix() {
     [ -f "$WINEPREFIX/.tarvo-ready" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -f "$WINEPREFIX/drive_c/windows/Fonts/segmdl2.ttf" ] && return 0
     need wine wine
     need /usr/bin/python3 python3
+    echo "Preparing the Wine prefix $WINEPREFIX (first start only; 15 s to a minute)..."
     rm -rf "$WINEPREFIX"
     timeout 300 wineboot -i >"$state/wineboot.log" 2>&1 || fail "wineboot could not create the prefix (see $state/wineboot.log)"
-    /usr/bin/python3 "$here/../fixtures/makeFonts.py" "$state/fonts" || fail "could not build the stand-in fonts (python3-fonttools, fonts-liberation2)"
+    /usr/bin/python3 "$here/../fixtures/makeFonts.py" "$state/fonts" >"$state/fonts.log" 2>&1 ||
+        fail "could not build the stand-in fonts, from python3-fonttools and fonts-liberation2 (see $state/fonts.log)"
     cp "$state/fonts/"*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     # Managed=N lets maximise and minimise show on screen without a window manager.
     cat >"$state/prefix.reg" <<'REG'
@@ -70,9 +76,31 @@ REGEDIT4
 "Managed"="N"
 "Decorated"="N"
 REG
-    timeout 120 wine regedit /S "$state/prefix.reg" || fail "could not register the stand-in fonts in the prefix"
+    timeout 120 wine regedit /S "$state/prefix.reg" >"$state/regedit.log" 2>&1 ||
+        fail "could not register the stand-in fonts in the prefix (see $state/regedit.log)"
     timeout 120 wineserver -w
     touch "$WINEPREFIX/.tarvo-ready"
+}
+
+# An EWMH window manager names its check window on the root, and the window names itself;
+# a property left behind by a window manager that has gone fails the second test.
+windowManagerRuns() {
+    need xprop x11-utils
+    local check
+    check=$(xprop -root -notype -f _NET_SUPPORTING_WM_CHECK 32x ' $0\n' _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $2 }')
+    [[ $check == 0x* ]] &&
+        [ "$(xprop -id "$check" -notype -f _NET_SUPPORTING_WM_CHECK 32x ' $0\n' _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $2 }')" = "$check" ]
+}
+
+# Wine reads the mode when a program starts. Managed, Tarvo's window is the window manager's
+# like any other (listed, stacked, activated, minimised and maximised by it); Decorated stays
+# N, as Tarvo draws its own title bar. Without a window manager nothing would answer Wine's
+# requests to minimise or maximise a managed window, so there it stays unmanaged.
+setWindowManagerMode() {
+    local managed=N
+    windowManagerRuns && managed=Y
+    timeout 120 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d $managed /f >"$state/reg.log" 2>&1 ||
+        fail "could not set the window-manager mode in the prefix (see $state/reg.log)"
 }
 
 case "$command" in
@@ -99,7 +127,10 @@ run)
         echo "No X display: Tarvo runs on the virtual display $DISPLAY."
     fi
     createPrefix
-    wine "$@"
+    setWindowManagerMode
+    status=0
+    wine "$@" || status=$?
+    exit $status
     ;;
 *)
     fail "unknown command $command"

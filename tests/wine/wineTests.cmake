@@ -22,3 +22,7 @@ add_test(NAME installer COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/installerTest.sh 
 set_tests_properties(installer PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wineDisplay TIMEOUT 240)
 
 add_test(NAME exeImage COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/exeImageTest.sh ${WINDOWS_BUILD_DIR}/Tarvo.exe)
+
+# On a display of its own with a window manager; it runs alone, like the tests on the shared display.
+add_test(NAME desktop COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/desktopTest.sh ${WINDOWS_BUILD_DIR} ${CMAKE_BINARY_DIR}/wine-desktop)
+set_tests_properties(desktop PROPERTIES RESOURCE_LOCK wineDisplay TIMEOUT 600)

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Tarvo started as run.sh starts it, on a display of its own where a window manager (openbox)
+# runs beside another X client: the manager lists Tarvo and adds no frame, activating either
+# window puts it on top, Tarvo's own Maximize and Minimize go through the manager, and Close
+# ends Tarvo with exit code 0.
+set -euo pipefail
+windowsBuild=$(cd "${1:?windows build dir}" && pwd)
+state=${2:?state dir}
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+touch "$work/run.log"
+# A display and prefix of the test's own (the prefix is kept between runs); stopping the
+# display ends its X clients, and stopping the prefix's wineserver ends Tarvo.
+trap '"$here/wineEnv.sh" stop "$state"; rm -rf "$work"' EXIT
+"$here/wineEnv.sh" start "$state"
+export DISPLAY=$(cat "$state/display")
+
+waitFor() { # SECONDS WHAT COMMAND...: polls the command until it succeeds
+    local seconds=$1 what=$2 end=$((SECONDS + $1))
+    shift 2
+    until "$@" >/dev/null; do
+        [ $SECONDS -lt $end ] || { cat "$work/run.log" >&2; echo "FAILED: $what (not within $seconds s)" >&2; exit 1; }
+        sleep 0.2
+    done
+    echo "ok: $what"
+}
+clientNamed() { # prints the managed window titled $1; fails if there is none
+    local id
+    for id in $(xprop -root _NET_CLIENT_LIST | grep -o '0x[0-9a-f]*'); do
+        xprop -id "$id" WM_NAME | grep -q "= \"$1\"$" && echo "$id" && return 0
+    done
+    return 1
+}
+geometry() { xwininfo -id "$tarvo" | awk '/Absolute upper-left [XY]|Width|Height/ { printf "%s ", $NF }'; }
+pixelIs() { # X Y RRGGBB: the screen shows that colour there
+    [ "$(xwd -root -silent | /usr/bin/python3 -c 'import struct, sys
+d = sys.stdin.buffer.read(); h = struct.unpack(">25I", d[:100]); x, y = map(int, sys.argv[1:])
+p = h[0] + 12 * h[19] + y * h[12] + x * h[11] // 8
+print(d[p:p + 3][::-1].hex())' "$1" "$2")" = "$3" ]
+}
+announced() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+stateHas() { xprop -id "$tarvo" "$1" | grep -q "$2"; } # of Tarvo's property $1
+maximised() { stateHas _NET_WM_STATE '_NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ' && [ "$(geometry)" = "0 0 1600 1000 " ]; }
+restored() { ! stateHas _NET_WM_STATE MAXIMIZED && [ "$(geometry)" = "$placed" ]; }
+shown() { stateHas WM_STATE 'window state: Normal' && pixelIs "${probe[@]}" ffffff; }
+ended() { ! kill -0 "$run" 2>/dev/null; }
+click() { # Tarvo's title-bar button centred $1 pixels left of its right edge (at 96 DPI)
+    local left top width
+    read -r left top width _ <<<"$(geometry)"
+    xdotool mousemove $((left + width - $1)) $((top + 16)) click 1
+}
+
+openbox --sm-disable >/dev/null 2>&1 &
+waitFor 30 "openbox announces itself" announced
+xlogo -geometry 1600x1000+0+0 -fg '#ff00ff' -bg '#ff00ff' &
+waitFor 30 "xlogo is managed" clientNamed xlogo
+other=$(clientNamed xlogo)
+"$here/wineEnv.sh" run "$state" "$windowsBuild/Tarvo.exe" >"$work/run.log" 2>&1 &
+run=$!
+waitFor 30 "Tarvo is in _NET_CLIENT_LIST" clientNamed Tarvo
+tarvo=$(clientNamed Tarvo)
+waitFor 30 "with no window-manager frame" stateHas _NET_FRAME_EXTENTS '= 0, 0, 0, 0$'
+placed=$(geometry)
+read -r left top _ <<<"$placed"
+probe=($((left + 100)) $((top + 300))) # in Tarvo's canvas and in xlogo's window
+waitFor 30 "Tarvo starts above xlogo" pixelIs "${probe[@]}" ffffff
+xdotool windowactivate "$other"
+waitFor 30 "activating xlogo puts it above Tarvo" pixelIs "${probe[@]}" ff00ff
+xdotool windowactivate "$tarvo"
+waitFor 30 "activating Tarvo puts it back on top" pixelIs "${probe[@]}" ffffff
+click 69
+waitFor 30 "Tarvo's Maximize maximises it through the window manager, to the whole screen" maximised
+click 69
+waitFor 30 "pressed again, it restores the old place and size" restored
+click 115
+waitFor 30 "Tarvo's Minimize iconifies it" stateHas WM_STATE 'window state: Iconic'
+xdotool windowactivate "$tarvo"
+waitFor 30 "activating it shows it again" shown
+click 23
+waitFor 30 "Close ends Tarvo" ended
+if wait "$run"; then echo "ok: with exit code 0"; else echo "FAILED: Tarvo ended with exit code $?" >&2; exit 1; fi
