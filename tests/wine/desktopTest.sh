@@ -16,13 +16,13 @@ trap '"$here/wineEnv.sh" stop "$state"; rm -rf "$work"' EXIT
 export DISPLAY=$(cat "$state/display")
 
 waitFor() { # SECONDS WHAT COMMAND...: polls the command until it succeeds
-    local seconds=$1 what=$2 end=$((SECONDS + $1))
+    local seconds=$1 what=$2 start=$SECONDS end=$((SECONDS + $1))
     shift 2
     until "$@" >/dev/null; do
         [ $SECONDS -lt $end ] || { cat "$work/run.log" >&2; echo "FAILED: $what (not within $seconds s)" >&2; exit 1; }
         sleep 0.2
     done
-    echo "ok: $what"
+    echo "ok: $what ($((SECONDS - start)) s)"
 }
 clientNamed() { # prints the managed window titled $1; fails if there is none
     local id

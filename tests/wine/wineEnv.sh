@@ -84,12 +84,14 @@ REG
 
 # An EWMH window manager names its check window on the root, and the window names itself;
 # a property left behind by a window manager that has gone fails the second test.
+checkWindowNamedBy() { # -root, or -id WINDOW
+    xprop "$@" -notype -f _NET_SUPPORTING_WM_CHECK 32x ' $0\n' _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $2 }'
+}
 windowManagerRuns() {
     need xprop x11-utils
     local check
-    check=$(xprop -root -notype -f _NET_SUPPORTING_WM_CHECK 32x ' $0\n' _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $2 }')
-    [[ $check == 0x* ]] &&
-        [ "$(xprop -id "$check" -notype -f _NET_SUPPORTING_WM_CHECK 32x ' $0\n' _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $2 }')" = "$check" ]
+    check=$(checkWindowNamedBy -root)
+    [[ $check == 0x* ]] && [ "$(checkWindowNamedBy -id "$check")" = "$check" ]
 }
 
 # Wine reads the mode when a program starts. Managed, Tarvo's window is the window manager's
@@ -128,9 +130,7 @@ run)
     fi
     createPrefix
     setWindowManagerMode
-    status=0
-    wine "$@" || status=$?
-    exit $status
+    wine "$@" # the last command: its exit code is this script's
     ;;
 *)
     fail "unknown command $command"
