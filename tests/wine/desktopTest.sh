@@ -38,7 +38,6 @@ d = sys.stdin.buffer.read(); h = struct.unpack(">25I", d[:100]); x, y = map(int,
 p = h[0] + 12 * h[19] + y * h[12] + x * h[11] // 8
 print(d[p:p + 3][::-1].hex())' "$1" "$2")" = "$3" ]
 }
-announced() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 stateHas() { xprop -id "$tarvo" "$1" | grep -q "$2"; } # of Tarvo's property $1
 maximised() { stateHas _NET_WM_STATE '_NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ' && [ "$(geometry)" = "0 0 1600 1000 " ]; }
 restored() { ! stateHas _NET_WM_STATE MAXIMIZED && [ "$(geometry)" = "$placed" ]; }
@@ -50,10 +49,11 @@ click() { # Tarvo's title-bar button centred $1 pixels left of its right edge (a
     xdotool mousemove $((left + width - $1)) $((top + 16)) click 1
 }
 
-openbox --sm-disable >/dev/null 2>&1 &
-waitFor 30 "openbox announces itself" announced
 xlogo -geometry 1600x1000+0+0 -fg '#ff00ff' -bg '#ff00ff' &
-waitFor 30 "xlogo is managed" clientNamed xlogo
+waitFor 30 "xlogo is on screen" sh -c 'xwininfo -name xlogo | grep -q IsViewable'
+# openbox can miss a window mapped while it starts, never one already mapped.
+openbox --sm-disable >/dev/null 2>&1 &
+waitFor 30 "openbox manages xlogo" clientNamed xlogo
 other=$(clientNamed xlogo)
 "$here/wineEnv.sh" run "$state" "$windowsBuild/Tarvo.exe" >"$work/run.log" 2>&1 &
 run=$!
