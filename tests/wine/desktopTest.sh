@@ -31,7 +31,10 @@ clientNamed() { # prints the managed window titled $1; fails if there is none
     done
     return 1
 }
-geometry() { xwininfo -id "$tarvo" | awk '/Absolute upper-left [XY]|Width|Height/ { printf "%s ", $NF }'; }
+geometry() { # "left top width height " of Tarvo's window, or of the given one (-root)
+    [ $# -gt 0 ] || set -- -id "$tarvo"
+    xwininfo "$@" | awk '/Absolute upper-left [XY]|Width|Height/ { printf "%s ", $NF }'
+}
 pixelIs() { # X Y RRGGBB: the screen shows that colour there
     [ "$(xwd -root -silent | /usr/bin/python3 -c 'import struct, sys
 d = sys.stdin.buffer.read(); h = struct.unpack(">25I", d[:100]); x, y = map(int, sys.argv[1:])
@@ -39,7 +42,7 @@ p = h[0] + 12 * h[19] + y * h[12] + x * h[11] // 8
 print(d[p:p + 3][::-1].hex())' "$1" "$2")" = "$3" ]
 }
 stateHas() { xprop -id "$tarvo" "$1" | grep -q "$2"; } # of Tarvo's property $1
-maximised() { stateHas _NET_WM_STATE '_NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ' && [ "$(geometry)" = "0 0 1600 1000 " ]; }
+maximised() { stateHas _NET_WM_STATE '_NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ' && [ "$(geometry)" = "$(geometry -root)" ]; }
 restored() { ! stateHas _NET_WM_STATE MAXIMIZED && [ "$(geometry)" = "$placed" ]; }
 shown() { stateHas WM_STATE 'window state: Normal' && pixelIs "${probe[@]}" ffffff; }
 ended() { ! kill -0 "$run" 2>/dev/null; }
