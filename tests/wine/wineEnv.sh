@@ -78,8 +78,15 @@ REGEDIT4
 REG
     timeout 120 wine regedit /S "$state/prefix.reg" >"$state/regedit.log" 2>&1 ||
         fail "could not register the stand-in fonts in the prefix (see $state/regedit.log)"
-    timeout 120 wineserver -w
+    waitForServerExit
     touch "$WINEPREFIX/.tarvo-ready"
+}
+
+# Debian's wineserver quits as soon as its last program has ended, writing out the registry
+# first; a program started in that moment joins the quitting server and dies with it, before
+# its first line. So nothing starts until the previous server has gone.
+waitForServerExit() {
+    timeout 60 wineserver -w || true
 }
 
 # An EWMH window manager names its check window on the root, and the window names itself;
@@ -103,6 +110,7 @@ setWindowManagerMode() {
     windowManagerRuns && managed=Y
     timeout 120 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d $managed /f >"$state/reg.log" 2>&1 ||
         fail "could not set the window-manager mode in the prefix (see $state/reg.log)"
+    waitForServerExit
 }
 
 case "$command" in
@@ -119,6 +127,7 @@ stop)
 exec)
     [ -f "$state/display" ] || fail "the Wine test display is not running (ctest starts it with the wineEnvironment test)"
     export DISPLAY=$(cat "$state/display")
+    waitForServerExit
     exec wine "$@"
     ;;
 run)
