@@ -78,7 +78,7 @@ REGEDIT4
 REG
     timeout 120 wine regedit /S "$state/prefix.reg" >"$state/regedit.log" 2>&1 ||
         fail "could not register the stand-in fonts in the prefix (see $state/regedit.log)"
-    waitForServerExit
+    timeout 120 wineserver -w
     touch "$WINEPREFIX/.tarvo-ready"
 }
 
