@@ -36,7 +36,9 @@ startDisplay() {
     local fifo="$state/displayfd"
     rm -f "$fifo"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$fifo" >"$state/xvfb.log" 2>&1 &
+    # -noreset: by default Xvfb resets when its last client leaves, and refuses a client
+    # that connects meanwhile; between tests, or a test's first clients, that is any time.
+    Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$fifo" >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     local display=""
     read -r -t 20 display <"$fifo" || true
