@@ -13,7 +13,8 @@ TARVO_PACKAGES=(
     wixl faketime                                   # the MSI installer, stamped with the commit's time
     osslsigncode openssl                            # signing a release, and the signing test
     x11-utils                                       # run.sh: is there a window manager?
-    openbox x11-apps xdotool                        # the desktop test: a window manager, another client, input
+    openbox x11-apps xdotool                        # the desktop test: a window manager, another client, input;
+                                                    # the pointer where each Wine test expects it
 )
 
 missingPackages() {

@@ -129,6 +129,10 @@ stop)
 exec)
     [ -f "$state/display" ] || fail "the Wine test display is not running (ctest starts it with the wineEnvironment test)"
     export DISPLAY=$(cat "$state/display")
+    # The display keeps its state from one program to the next (-noreset), the pointer too:
+    # each starts with it in the middle of the screen, where a fresh display has it.
+    need xdotool xdotool
+    xdotool mousemove --polar 0 0
     waitForServerExit
     exec wine "$@"
     ;;
