@@ -36,8 +36,8 @@ startDisplay() {
     local fifo="$state/displayfd"
     rm -f "$fifo"
     mkfifo "$fifo"
-    # -noreset: by default Xvfb resets when its last client leaves, and refuses a client
-    # that connects meanwhile; between tests, or a test's first clients, that is any time.
+    # -noreset: by default Xvfb resets whenever its last client leaves (between tests, or
+    # between a test's first short-lived clients) and refuses a client that connects meanwhile.
     Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp -noreset 3>"$fifo" >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     local display=""
@@ -129,11 +129,11 @@ stop)
 exec)
     [ -f "$state/display" ] || fail "the Wine test display is not running (ctest starts it with the wineEnvironment test)"
     export DISPLAY=$(cat "$state/display")
+    waitForServerExit
     # The display keeps its state from one program to the next (-noreset), the pointer too:
     # each starts with it in the middle of the screen, where a fresh display has it.
     need xdotool xdotool
     xdotool mousemove --polar 0 0
-    waitForServerExit
     exec wine "$@"
     ;;
 run)
