@@ -4,11 +4,17 @@
 # configures and builds the tree.
 set -euo pipefail
 
+# Liberation Sans 2, which the stand-in fonts are made from: fonts-liberation2 on Debian 12;
+# from Debian 13 on that package is an empty transitional one and fonts-liberation holds it.
+liberationPackage() {
+    grep -qx 'VERSION_CODENAME=bookworm' /etc/os-release 2>/dev/null && echo fonts-liberation2 || echo fonts-liberation
+}
+
 TARVO_PACKAGES=(
     cmake make g++ doctest-dev                      # native build and unit tests
     g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64  # Tarvo.exe
     wine wine64 xvfb xauth libgl1-mesa-dri          # running it
-    python3 python3-fonttools fonts-liberation2     # stand-in fonts for the tests
+    python3 python3-fonttools "$(liberationPackage)"  # stand-in fonts for the tests
     icoutils zip unzip                              # resource listing, release zip
     wixl faketime                                   # the MSI installer, stamped with the commit's time
     osslsigncode openssl                            # signing a release, and the signing test
@@ -29,7 +35,7 @@ ensureDependencies() {
     missing=$(missingPackages)
     [ -z "$missing" ] && return 0
     if ! command -v apt-get >/dev/null; then
-        echo "error: missing packages ($(echo $missing)) and no apt-get to install them; this needs Debian 12." >&2
+        echo "error: missing packages ($(echo $missing)) and no apt-get to install them; this needs Debian 12 or 13." >&2
         return 1
     fi
     local sudo=""

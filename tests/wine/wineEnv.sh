@@ -63,7 +63,7 @@ createPrefix() {
     rm -rf "$WINEPREFIX"
     timeout 300 wineboot -i >"$state/wineboot.log" 2>&1 || fail "wineboot could not create the prefix (see $state/wineboot.log)"
     /usr/bin/python3 "$here/../fixtures/makeFonts.py" "$state/fonts" >"$state/fonts.log" 2>&1 ||
-        fail "could not build the stand-in fonts, from python3-fonttools and fonts-liberation2 (see $state/fonts.log)"
+        fail "could not build the stand-in fonts from python3-fonttools and Liberation Sans: $(tail -n 1 "$state/fonts.log")"
     cp "$state/fonts/"*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     # Managed=N lets maximise and minimise show on screen without a window manager.
     cat >"$state/prefix.reg" <<'REG'
