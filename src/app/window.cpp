@@ -105,7 +105,7 @@ LRESULT onDestroy(HWND window, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(window, WM_DESTROY, wParam, lParam);
 }
 
-LRESULT onSize(WindowState* state, HWND window)
+LRESULT onSize(WindowState* state, HWND window, WPARAM sizeType)
 {
     if (state && state->renderTarget)
     {
@@ -114,6 +114,18 @@ LRESULT onSize(WindowState* state, HWND window)
         state->renderTarget->Resize(D2D1::SizeU(client.right, client.bottom));
     }
     repaint(window);
+    if (!state)
+        return 0;
+    // The first frame presented after a restore from minimised can be lost, with no message
+    // following to paint it anew (seen where Direct3D runs on OpenGL under an X11 window manager).
+    // So that frame is drawn at once and once more later: the same pixels twice.
+    const bool shownAgain = state->minimised && sizeType != SIZE_MINIMIZED;
+    state->minimised = sizeType == SIZE_MINIMIZED;
+    if (shownAgain)
+    {
+        UpdateWindow(window);
+        repaint(window);
+    }
     return 0;
 }
 
@@ -140,7 +152,7 @@ LRESULT dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {
     case WM_CREATE:         return onCreate(window, lParam);
     case WM_DESTROY:        return onDestroy(window, wParam, lParam);
-    case WM_SIZE:           return onSize(state, window);
+    case WM_SIZE:           return onSize(state, window, wParam);
     case WM_PAINT:          return onPaint(state, window);
     case WM_CLOSE:          DestroyWindow(window); return 0;
     case WM_ERASEBKGND:     return 1;

@@ -59,6 +59,7 @@ struct WindowState
     DraftLine draftLine = {0, 0, 0, 0};
     std::vector<Line> lines;
     float dpiScale = 1.0f;
+    bool minimised = false; // as the last WM_SIZE said
     HINSTANCE hInstance = nullptr;
     HWND taskbarWindow = nullptr;
     ID2D1Bitmap* logoBitmap = nullptr;

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Tarvo started as run.sh starts it, on a display of its own where a window manager (openbox)
 # runs beside another X client: the manager lists Tarvo and adds no frame, activating either
-# window puts it on top, Tarvo's own Maximize and Minimize go through the manager, and Close
-# ends Tarvo with exit code 0.
+# window puts it on top, Tarvo's own Maximize and Minimize go through the manager, a window
+# minimised either way shows its frame again when activated, and Close ends Tarvo with exit code 0.
 set -euo pipefail
 windowsBuild=$(cd "${1:?windows build dir}" && pwd)
 state=${2:?state dir}
@@ -45,6 +45,7 @@ stateHas() { xprop -id "$tarvo" "$1" | grep -q "$2"; } # of Tarvo's property $1
 maximised() { stateHas _NET_WM_STATE '_NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ' && [ "$(geometry)" = "$(geometry -root)" ]; }
 restored() { ! stateHas _NET_WM_STATE MAXIMIZED && [ "$(geometry)" = "$placed" ]; }
 shown() { stateHas WM_STATE 'window state: Normal' && pixelIs "${probe[@]}" ffffff; }
+shownMaximised() { shown && maximised; }
 ended() { ! kill -0 "$run" 2>/dev/null; }
 click() { # Tarvo's title-bar button centred $1 pixels left of its right edge (at 96 DPI)
     local left top width
@@ -79,6 +80,12 @@ click 115
 waitFor 30 "Tarvo's Minimize iconifies it" stateHas WM_STATE 'window state: Iconic'
 xdotool windowactivate "$tarvo"
 waitFor 30 "activating it shows it again" shown
+click 69
+waitFor 30 "maximised once more" maximised
+xdotool windowminimize "$tarvo"
+waitFor 30 "the window manager's own minimise iconifies it" stateHas WM_STATE 'window state: Iconic'
+xdotool windowactivate "$tarvo"
+waitFor 30 "activating it shows it again, maximised" shownMaximised
 click 23
 waitFor 30 "Close ends Tarvo" ended
 if wait "$run"; then echo "ok: with exit code 0"; else echo "FAILED: Tarvo ended with exit code $?" >&2; exit 1; fi
