@@ -17,6 +17,8 @@ ExternalProject_Add(windowsBuild
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     USES_TERMINAL_BUILD ON)
+# run.sh builds Tarvo.exe alone: this step configures the cross build, then it builds only Tarvo there.
+ExternalProject_Add_StepTargets(windowsBuild configure)
 
 include(tests/window/windowTests.cmake)
 include(tests/wine/wineTests.cmake)

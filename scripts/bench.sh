@@ -7,7 +7,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 prepareBuild >/dev/null
 "$build/bench/native/hitTestBench"
-env=tests/wine/wineEnv.sh
+env=scripts/wineEnv.sh
 "$env" start "$build/wine-bench"
 trap '"$env" stop "$build/wine-bench"' EXIT
 "$env" exec "$build/wine-bench" "$build/windows/bench/window/paintBench.exe"

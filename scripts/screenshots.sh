@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 prepareBuild windowsBuild >/dev/null
 mkdir -p docs
-env=tests/wine/wineEnv.sh
+env=scripts/wineEnv.sh
 "$env" start "$build/wine-screenshots"
 trap '"$env" stop "$build/wine-screenshots"' EXIT
 export TARVO_SCREENSHOT_DIR="Z:$(pwd | tr '/' '\\')\\docs"

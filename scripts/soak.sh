@@ -7,7 +7,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 prepareBuild windowsBuild >/dev/null
-env=tests/wine/wineEnv.sh
+env=scripts/wineEnv.sh
 state="$build/wine-soak"
 "$env" start "$state"
 trap '"$env" stop "$state"' EXIT

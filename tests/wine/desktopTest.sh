@@ -6,13 +6,13 @@
 set -euo pipefail
 windowsBuild=$(cd "${1:?windows build dir}" && pwd)
 state=${2:?state dir}
-here=$(cd "$(dirname "$0")" && pwd)
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 work=$(mktemp -d)
 touch "$work/run.log"
 # A display and prefix of the test's own (the prefix is kept between runs); stopping the
 # display ends its X clients, and stopping the prefix's wineserver ends Tarvo.
-trap '"$here/wineEnv.sh" stop "$state"; rm -rf "$work"' EXIT
-"$here/wineEnv.sh" start "$state"
+trap '"$scripts/wineEnv.sh" stop "$state"; rm -rf "$work"' EXIT
+"$scripts/wineEnv.sh" start "$state"
 export DISPLAY=$(cat "$state/display")
 
 waitFor() { # SECONDS WHAT COMMAND...: polls the command until it succeeds
@@ -59,10 +59,17 @@ waitFor 30 "xlogo is on screen" sh -c 'xwininfo -name xlogo | grep -q IsViewable
 openbox --sm-disable >/dev/null 2>&1 &
 waitFor 30 "openbox manages xlogo" clientNamed xlogo
 other=$(clientNamed xlogo)
-"$here/wineEnv.sh" run "$state" "$windowsBuild/Tarvo.exe" >"$work/run.log" 2>&1 &
-run=$!
-waitFor 30 "Tarvo is in _NET_CLIENT_LIST" clientNamed Tarvo
-tarvo=$(clientNamed Tarvo)
+startTarvo() { # as run.sh starts it
+    "$scripts/startTarvo.sh" "$state" "$windowsBuild/Tarvo.exe" >"$work/run.log" 2>&1 &
+    run=$!
+    waitFor 30 "Tarvo is in _NET_CLIENT_LIST" clientNamed Tarvo
+    tarvo=$(clientNamed Tarvo)
+}
+endsWithZero() { # WHAT: Tarvo ends, with exit code 0
+    waitFor 30 "$1" ended
+    if wait "$run"; then echo "ok: with exit code 0"; else echo "FAILED: Tarvo ended with exit code $?" >&2; exit 1; fi
+}
+startTarvo
 waitFor 30 "with no window-manager frame" stateHas _NET_FRAME_EXTENTS '= 0, 0, 0, 0$'
 placed=$(geometry)
 read -r left top _ <<<"$placed"
@@ -87,5 +94,13 @@ waitFor 30 "the window manager's own minimise iconifies it" stateHas WM_STATE 'w
 xdotool windowactivate "$tarvo"
 waitFor 30 "activating it shows it again, maximised" shownMaximised
 click 23
-waitFor 30 "Close ends Tarvo" ended
-if wait "$run"; then echo "ok: with exit code 0"; else echo "FAILED: Tarvo ended with exit code $?" >&2; exit 1; fi
+endsWithZero "Close ends Tarvo"
+
+# At a desktop's 150 %, Tarvo starts at scale 1.5: its Close button is 69 pixels wide, so a click
+# 60 pixels left of its right edge closes it (at 96 DPI that would be Maximize).
+xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t144\nXft.antialias:\t1\n')"
+startTarvo
+read -r left top _ <<<"$(geometry)"
+waitFor 30 "Tarvo is drawn with Xft.dpi 144 on the display" pixelIs $((left + 100)) $((top + 300)) ffffff
+click 60
+endsWithZero "a click 60 pixels left of the right edge is on the Close button"

@@ -29,5 +29,5 @@ while read -r archive; do
     grep -q "Debian package $package " "$notices" || { echo "no notice for $archive ($package)" >&2; exit 1; }
 done < <(grep -o '^/[^ (]*\.a(' "$windowsBuild/Tarvo.map" | sed 's/($//' | sort -u)
 export TARVO_EXE="Z:$(echo "$unpacked/Tarvo.exe" | tr '/' '\\')"
-"$here/wineEnv.sh" exec "$state" "$windowsBuild/tests/window/processTests.exe" \
+"$here/../../scripts/wineEnv.sh" exec "$state" "$windowsBuild/tests/window/processTests.exe" \
     --test-case="Tarvo opens exactly one window titled Tarvo and exits with code 0 when it is closed"

@@ -2,7 +2,7 @@
 # private display and prefix before them and stops the display after them;
 # they share one display, so they run one at a time.
 set(WINE_STATE_DIR ${CMAKE_BINARY_DIR}/wine)
-set(WINE_ENV ${CMAKE_SOURCE_DIR}/tests/wine/wineEnv.sh)
+set(WINE_ENV ${CMAKE_SOURCE_DIR}/scripts/wineEnv.sh)
 
 add_test(NAME wineEnvironmentStart COMMAND ${WINE_ENV} start ${WINE_STATE_DIR})
 set_tests_properties(wineEnvironmentStart PROPERTIES FIXTURES_SETUP wine TIMEOUT 400)

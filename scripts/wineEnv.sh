@@ -1,26 +1,26 @@
 #!/usr/bin/env bash
-# The Wine test environment: a private Xvfb display and a private Wine prefix
-# with stand-in "Segoe UI" and "Segoe MDL2 Assets" fonts (test fixtures only).
+# The Wine environment that Tarvo is started and tested in: a private Xvfb display and a
+# private Wine prefix with stand-in "Segoe UI" and "Segoe MDL2 Assets" fonts (made by
+# makeFonts.py; never shipped with Tarvo.exe).
 #
 #   wineEnv.sh start STATE_DIR        start Xvfb, create the prefix once
 #   wineEnv.sh stop STATE_DIR         stop wineserver and Xvfb (by its pid)
-#   wineEnv.sh exec STATE_DIR EXE...  run a Windows program in that environment
-#   wineEnv.sh run STATE_DIR EXE...   like exec, on $DISPLAY if set, else on a
-#                                     virtual display of its own; ends with the
-#                                     program's exit code
+#   wineEnv.sh exec STATE_DIR EXE...  run a Windows program in that environment, with the
+#                                     pointer in the middle of the screen
 #
-# run is for a person's desktop; give it a state dir of its own (run.sh does),
-# since it sets the prefix's window-manager mode at every start.
+# The tests, benchmarks and the screenshot and soak scripts use these commands; startTarvo.sh
+# sources this file for its functions, to start Tarvo on a person's desktop.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")" && pwd)
-command=${1:?command}
-state=$(mkdir -p "${2:?state dir}" && cd "$2" && pwd)
-shift 2
+wineEnvHere=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-export WINEPREFIX="$state/prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# Everything below keeps its files in the state dir; the prefix is its "prefix" folder.
+useState() {
+    state=$(mkdir -p "$1" && cd "$1" && pwd)
+    export WINEPREFIX="$state/prefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+}
 
 fail() {
     echo "error: $*" >&2
@@ -62,7 +62,7 @@ createPrefix() {
     echo "Preparing the Wine prefix $WINEPREFIX (first start only; 15 s to a minute)..."
     rm -rf "$WINEPREFIX"
     timeout 300 wineboot -i >"$state/wineboot.log" 2>&1 || fail "wineboot could not create the prefix (see $state/wineboot.log)"
-    /usr/bin/python3 "$here/../fixtures/makeFonts.py" "$state/fonts" >"$state/fonts.log" 2>&1 ||
+    /usr/bin/python3 "$wineEnvHere/makeFonts.py" "$state/fonts" >"$state/fonts.log" 2>&1 ||
         fail "could not build the stand-in fonts from python3-fonttools and Liberation Sans: $(tail -n 1 "$state/fonts.log")"
     cp "$state/fonts/"*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     # Managed=N lets maximise and minimise show on screen without a window manager.
@@ -91,30 +91,12 @@ waitForServerExit() {
     timeout 60 wineserver -w || true
 }
 
-# An EWMH window manager names its check window on the root, and the window names itself;
-# a property left behind by a window manager that has gone fails the second test.
-checkWindowNamedBy() { # -root, or -id WINDOW
-    xprop "$@" -notype -f _NET_SUPPORTING_WM_CHECK 32x ' $0\n' _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '{ print $2 }'
-}
-windowManagerRuns() {
-    need xprop x11-utils
-    local check
-    check=$(checkWindowNamedBy -root)
-    [[ $check == 0x* ]] && [ "$(checkWindowNamedBy -id "$check")" = "$check" ]
-}
+# Sourced, this file only defines the functions above.
+[ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 
-# Wine reads the mode when a program starts. Managed, Tarvo's window is the window manager's
-# like any other (listed, stacked, activated, minimised and maximised by it); Decorated stays
-# N, as Tarvo draws its own title bar. Without a window manager nothing would answer Wine's
-# requests to minimise or maximise a managed window, so there it stays unmanaged.
-setWindowManagerMode() {
-    local managed=N
-    windowManagerRuns && managed=Y
-    timeout 120 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d $managed /f >"$state/reg.log" 2>&1 ||
-        fail "could not set the window-manager mode in the prefix (see $state/reg.log)"
-    waitForServerExit
-}
-
+command=${1:?command}
+useState "${2:?state dir}"
+shift 2
 case "$command" in
 start)
     stopDisplay
@@ -135,17 +117,6 @@ exec)
     need xdotool xdotool
     xdotool mousemove --polar 0 0
     exec wine "$@"
-    ;;
-run)
-    if [ -z "${DISPLAY:-}" ]; then
-        startDisplay
-        trap stopDisplay EXIT
-        export DISPLAY=$(cat "$state/display")
-        echo "No X display: Tarvo runs on the virtual display $DISPLAY."
-    fi
-    createPrefix
-    setWindowManagerMode
-    wine "$@" # the last command: its exit code is this script's
     ;;
 *)
     fail "unknown command $command"
