@@ -17,7 +17,8 @@ ExternalProject_Add(windowsBuild
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     USES_TERMINAL_BUILD ON)
-# run.sh builds Tarvo.exe alone: this step configures the cross build, then it builds only Tarvo there.
+# run.sh builds Tarvo.exe alone: it configures the cross build through this step, then builds
+# only that build's Tarvo target.
 ExternalProject_Add_StepTargets(windowsBuild configure)
 
 include(tests/window/windowTests.cmake)
