@@ -44,11 +44,15 @@ public:
 
     void windowGone() { window = nullptr; }
 
+    // Recorded as told before the events go out: an in-context hook runs inside NotifyWinEvent, and
+    // the WM_GETOBJECT it sends comes back in here, which must find nothing left to tell. Nothing of
+    // the object is touched after the events, in case a client released it meanwhile.
     void announceChanges(const WindowState& state)
     {
+        const Announced told = announced;
         const Announced now = observe(accessibleViewOf(state, window, false));
-        announceDifferences(window, announced, now);
         announced = now;
+        announceDifferences(window, told, now);
     }
 
     // IAccessible

@@ -7,12 +7,17 @@ namespace
 const float maximisedEdgeBand = 6.0f; // DIPs where a maximised window keeps the system's answer
 const int taskbarRevealDistance = 5;  // pixels, not scaled
 
-RECT monitorRectOf(HWND window)
+MONITORINFO monitorInfoOf(HMONITOR monitor)
 {
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-    return info.rcMonitor;
+    GetMonitorInfoW(monitor, &info);
+    return info;
+}
+
+RECT monitorRectOf(HWND window)
+{
+    return monitorInfoOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)).rcMonitor;
 }
 
 float scaleOf(const WindowState* state, HWND window)
@@ -41,16 +46,16 @@ LRESULT hitTestCode(FrameZone zone)
 
 LRESULT onNcCalcSize(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    // A maximised window overhangs the monitor by its frame; pull the client area back in.
+    // Windows hangs a maximised window over its monitor by the frame at the window's own DPI,
+    // which GetSystemMetrics does not know; a window manager under Wine places it exactly. Either
+    // way the client area is what lies on the work area of the monitor the window goes to.
     if (wParam == TRUE && IsZoomed(window))
     {
-        const int dx = GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER);
-        const int dy = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER);
         RECT& proposed = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
-        proposed.left += dx;
-        proposed.top += dy;
-        proposed.right -= dx;
-        proposed.bottom -= dy;
+        const RECT work = monitorInfoOf(MonitorFromRect(&proposed, MONITOR_DEFAULTTONEAREST)).rcWork;
+        const ScreenRect client = maximisedClientRect({proposed.left, proposed.top, proposed.right, proposed.bottom},
+                                                      {work.left, work.top, work.right, work.bottom});
+        proposed = {client.left, client.top, client.right, client.bottom};
     }
     return 0;
 }
@@ -92,11 +97,16 @@ void revealTaskbar(const WindowState& state, HWND window, POINT clientPoint)
     const RECT monitor = monitorRectOf(window);
     if (!nearEdge(screen.x, screen.y, monitor.left, monitor.top, monitor.right, monitor.bottom, taskbarRevealDistance))
         return;
+    // The taskbar is another process's window: nothing here waits for it, so a busy or hung
+    // Explorer never stalls this thread. Its thread runs the requests in the order made.
+    const bool wasTopmost = (GetWindowLongPtrW(state.taskbarWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     PostMessageW(state.taskbarWindow, WM_MOUSEMOVE, 0, MAKELPARAM(screen.x, screen.y));
-    ShowWindow(state.taskbarWindow, SW_SHOW);
-    const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+    ShowWindowAsync(state.taskbarWindow, SW_SHOW);
+    const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS;
     SetWindowPos(state.taskbarWindow, HWND_TOPMOST, 0, 0, 0, 0, flags);
-    SetWindowPos(state.taskbarWindow, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    // HWND_NOTOPMOST would demote the real taskbar, which is topmost, under every other window.
+    if (!wasTopmost)
+        SetWindowPos(state.taskbarWindow, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
 void hoverCaptionButtons(WindowState& state, HWND window, POINT clientPoint)

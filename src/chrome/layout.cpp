@@ -3,6 +3,8 @@
 // the painter and the pointer tests must share.
 #include "layout.h"
 
+#include <algorithm>
+
 #include "../menu/menuTable.h"
 
 namespace
@@ -159,4 +161,13 @@ FrameZone frameZoneAt(int x, int y, int width, int height, float scale)
 bool nearEdge(int x, int y, int left, int top, int right, int bottom, int band)
 {
     return x <= left + band || y <= top + band || x >= right - band || y >= bottom - band;
+}
+
+ScreenRect maximisedClientRect(ScreenRect proposed, ScreenRect workArea)
+{
+    const ScreenRect clipped = {std::max(proposed.left, workArea.left), std::max(proposed.top, workArea.top),
+                                std::min(proposed.right, workArea.right), std::min(proposed.bottom, workArea.bottom)};
+    if (clipped.left >= clipped.right || clipped.top >= clipped.bottom)
+        return proposed;
+    return clipped;
 }

@@ -66,5 +66,16 @@ int wholePixels(float dips, float scale);
 // Sizing bands of 8 DIPs (near edges <, far edges >), then the 32-DIP caption band.
 FrameZone frameZoneAt(int x, int y, int width, int height, float scale);
 
+// Whole screen pixels, as a RECT holds them.
+struct ScreenRect
+{
+    int left, top, right, bottom;
+};
+
+// The client area of a maximised window: the part of its proposed window rectangle that lies on
+// the monitor's work area, however far the window overhangs it. A rectangle that misses the work
+// area altogether is left as it is.
+ScreenRect maximisedClientRect(ScreenRect proposed, ScreenRect workArea);
+
 // True when the point lies within band pixels (inclusive) of any edge of the box.
 bool nearEdge(int x, int y, int left, int top, int right, int bottom, int band);

@@ -7,12 +7,14 @@
 #include <commdlg.h>
 
 #include <cwchar>
+#include <string>
 
 #include "../chrome/windowLayout.h"
 
 namespace
 {
-const DWORD fileNameLength = 260; // characters, terminator included
+const DWORD fileNameLength = MAX_PATH; // characters, terminator included
+const unsigned temporaryNameAttempts = 100; // names tried beside the chosen file before giving up
 const float imageLineWidth = 2.0f;   // pixels at every DPI
 const float imageFrameWidth = 1.0f;  // pixels
 const D2D1_COLOR_F imageLineColour = {0, 0, 0, 1};
@@ -99,20 +101,23 @@ HRESULT encodePng(IWICImagingFactory* wic, IWICBitmap* bitmap, UINT width, UINT 
     return hr;
 }
 
-// A fresh empty file in the folder of path, for the image to be written to first.
+// A fresh empty file beside path for the image to be written to first.
 bool makeTemporaryBeside(const wchar_t* path, wchar_t (&temporary)[MAX_PATH])
 {
-    wchar_t folder[fileNameLength] = {};
-    wcscpy_s(folder, path);
-    wchar_t* lastSeparator = nullptr;
-    for (wchar_t* c = folder; *c; ++c)
-        if (*c == L'\\' || *c == L'/')
-            lastSeparator = c;
-    if (lastSeparator)
-        lastSeparator[1] = 0;
-    else
-        wcscpy_s(folder, L".");
-    return GetTempFileNameW(folder, L"tvo", 0, temporary) != 0;
+    for (unsigned attempt = 0; attempt < temporaryNameAttempts && temporaryNameFor(path, attempt, temporary); ++attempt)
+    {
+        if (wcscmp(temporary, path) == 0)
+            continue; // a chosen name that already ends so
+        HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+        {
+            CloseHandle(file);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
 }
 
 // A read-only file is one the user means to keep; not every MoveFileExW refuses to replace it.
@@ -151,15 +156,36 @@ bool writeImage(const WindowState& state, HWND window, const wchar_t* path)
 }
 } // namespace
 
+bool temporaryNameFor(const wchar_t* path, unsigned attempt, wchar_t (&temporary)[MAX_PATH])
+{
+    const std::wstring tail = attempt == 0 ? L"~" : L"~" + std::to_wstring(attempt);
+    const size_t length = wcslen(path);
+    size_t nameStart = length;
+    while (nameStart > 0 && path[nameStart - 1] != L'\\' && path[nameStart - 1] != L'/')
+        --nameStart;
+    if (length >= MAX_PATH || length - nameStart < tail.size())
+        return false;
+    wcscpy_s(temporary, path);
+    wcscpy_s(temporary + length - tail.size(), tail.size() + 1, tail.c_str());
+    return true;
+}
+
+bool saveDialogCancelled(DWORD dialogError)
+{
+    return dialogError == 0;
+}
+
 void exportImage(WindowState& state, HWND window)
 {
     wchar_t path[fileNameLength];
-    if (!askForFileName(window, path))
-        return;
+    const bool chosen = askForFileName(window, path);
+    const DWORD dialogError = chosen ? 0 : CommDlgExtendedError();
     // The dialog ran its own message loop; a window destroyed meanwhile has no record left.
     if (stateOf(window) != &state)
         return;
-    if (!writeImage(state, window, path))
+    if (!chosen && saveDialogCancelled(dialogError))
+        return;
+    if (!chosen || !writeImage(state, window, path))
         MessageBoxW(window, L"Could not save the image.", L"Save Image", MB_ICONERROR);
 }
 

@@ -1,5 +1,5 @@
-// The self-drawn frame's hit-test bands: which edge or corner sizes the
-// window, where the caption moves it, and the monitor-edge bands.
+// The self-drawn frame's hit-test bands (the sizing edges and corners, the caption,
+// the monitor-edge bands) and where a maximised window's client area lies.
 #include <doctest/doctest.h>
 
 #include "../../src/chrome/layout.h"
@@ -55,4 +55,21 @@ TEST_CASE("the monitor-edge test is inclusive on every side")
     // A monitor to the right of the first one.
     CHECK(nearEdge(1603, 500, 1600, 0, 3200, 1000, 5));
     CHECK_FALSE(nearEdge(1606, 500, 1600, 0, 3200, 1000, 5));
+}
+
+TEST_CASE("a maximised window's client area is its monitor's work area, however far the window overhangs it")
+{
+    const ScreenRect first = {0, 0, 1920, 1040}, second = {1968, 0, 4480, 1440}; // taskbars below, on the left
+    const struct { ScreenRect proposed, work, expected; } rows[] = {
+        {{-8, -8, 1928, 1048}, first, first},          // Windows at 96 DPI: an 8-pixel frame
+        {{1956, -12, 4492, 1452}, second, second},     // at 144 DPI, over the taskbar and the first monitor
+        {first, first, first},                          // a window manager's exact placement
+        {{1920, 0, 2600, 800}, first, {1920, 0, 2600, 800}}, // beside it, or below it: left as it is
+        {{0, 1040, 800, 1200}, first, {0, 1040, 800, 1200}},
+    };
+    for (const auto& row : rows)
+    {
+        const ScreenRect c = maximisedClientRect(row.proposed, row.work), e = row.expected;
+        CHECK((c.left == e.left && c.top == e.top && c.right == e.right && c.bottom == e.bottom));
+    }
 }

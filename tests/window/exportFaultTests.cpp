@@ -80,10 +80,10 @@ TEST_CASE("a path at the 260-character limit is written whole or refused, never 
     TestWindow w(500, 400);
     w.state().lines.push_back({50, 150, 300, 200, 0});
     std::wstring folder = makeTempFolder(L"long");
-    // Deepen the folder to 240 characters, the longest GetTempFileNameW still takes beside a file.
-    while (folder.size() < 230)
+    // Deepen the folder past 246 characters, the most GetTempFileNameW takes on Windows (Wine takes more).
+    while (folder.size() < 247)
     {
-        folder += L"\\" + std::wstring(std::min<size_t>(60, 239 - folder.size()), L'd');
+        folder += L"\\" + std::wstring(std::min<size_t>(60, 249 - folder.size()), L'd');
         REQUIRE(CreateDirectoryW(folder.c_str(), nullptr));
     }
     for (size_t length : {259u, 260u}) // with its terminator, 259 characters fill the 260-character buffer
@@ -91,6 +91,10 @@ TEST_CASE("a path at the 260-character limit is written whole or refused, never 
         CAPTURE(length);
         const std::wstring target = folder + L"\\" + std::wstring(length - folder.size() - 5, L'n') + L".png";
         REQUIRE(target.size() == length);
+        // The image is first written under the chosen name with its end replaced: never a longer path.
+        wchar_t temporary[MAX_PATH] = {};
+        CHECK(temporaryNameFor(target.c_str(), 0, temporary) == (length == 259));
+        CHECK(std::wstring(temporary) == (length == 259 ? target.substr(0, 258) + L"~" : L""));
         ModalAnswerer answerer({{IDOK, target}, {IDOK}, {IDCANCEL}, {IDOK}});
         exportImage(w.state(), w.hwnd());
         const std::vector<std::wstring> files = filesIn(folder);
@@ -104,4 +108,6 @@ TEST_CASE("a path at the 260-character limit is written whole or refused, never 
             DeleteFileW((folder + L"\\" + files[0]).c_str());
         }
     }
+    wchar_t temporary[MAX_PATH] = {};
+    CHECK_FALSE(temporaryNameFor(L"C:\\plans\\a", 1, temporary)); // "~1" is longer than the name
 }

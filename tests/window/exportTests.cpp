@@ -4,6 +4,8 @@
 
 #include "harness.h"
 
+#include <cderr.h>
+
 #include "../../src/chrome/windowLayout.h"
 #include "../../src/menu/exportImage.h"
 #include "../../src/render/deviceResources.h"
@@ -128,6 +130,10 @@ TEST_CASE("cancelling the dialog writes nothing and shows nothing")
     ModalAnswerer answerer({{IDCANCEL, L""}, {IDOK, L""}});
     clickSaveImage(w);
     CHECK(answerer.seen().size() == 1);
+    // Only a dialog ending without an error was cancelled; a path too long for its buffer is a failure.
+    CHECK(saveDialogCancelled(0));
+    for (DWORD error : {FNERR_BUFFERTOOSMALL, FNERR_INVALIDFILENAME, CDERR_DIALOGFAILURE, CDERR_MEMALLOCFAILURE})
+        CHECK_FALSE(saveDialogCancelled(error));
 }
 
 TEST_CASE("a canvas under 2 x 2 pixels shows the failure box and writes nothing")
@@ -185,13 +191,15 @@ TEST_CASE("replacing a writable file writes the new image over it")
     const std::wstring target = folder + L"\\old.png";
     HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     CloseHandle(file);
+    writeFile(folder + L"\\old.pn~", "the user's own, named as the first temporary file would be");
     ModalAnswerer answerer({{IDOK, target}, {IDYES, L""}, {IDOK, L""}});
     exportImage(w.state(), w.hwnd());
     CHECK(answerer.seen().size() == 2); // the dialog and its overwrite question
     Capture image;
     REQUIRE(decodePng(target, image));
     CHECK(image.width == 380);
-    CHECK(filesIn(folder).size() == 1);
+    CHECK(filesIn(folder).size() == 2);
+    CHECK(readFile(folder + L"\\old.pn~") == bytesOf("the user's own, named as the first temporary file would be"));
 }
 
 TEST_CASE("the Save Image button: hover, a held press with the capture, export only on release over it")

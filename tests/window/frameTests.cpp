@@ -4,6 +4,8 @@
 
 #include "harness.h"
 
+#include <atomic>
+
 #include "../../src/chrome/windowLayout.h"
 
 namespace
@@ -50,14 +52,16 @@ struct FakeTaskbar
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 
-    FakeTaskbar()
+    static bool isTopmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+    explicit FakeTaskbar(DWORD exStyle = WS_EX_TOOLWINDOW)
     {
         WNDCLASSW taskbarClass = {};
         taskbarClass.lpfnWndProc = procedure;
         taskbarClass.hInstance = GetModuleHandleW(nullptr);
         taskbarClass.lpszClassName = L"Shell_TrayWnd";
         RegisterClassW(&taskbarClass);
-        window = CreateWindowExW(WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, 0, 960, 1600, 40, nullptr,
+        window = CreateWindowExW(exStyle, L"Shell_TrayWnd", L"", WS_POPUP, 0, 960, 1600, 40, nullptr,
                                  nullptr, taskbarClass.hInstance, nullptr);
         movesReceived = 0;
     }
@@ -65,7 +69,7 @@ struct FakeTaskbar
 };
 } // namespace
 
-TEST_CASE("the whole window is client area; a maximised one pulls its client area in by the frame")
+TEST_CASE("the whole window is client area; a maximised one's is its monitor's work area")
 {
     TestWindow w(800, 600);
     NCCALCSIZE_PARAMS params = {};
@@ -81,9 +85,8 @@ TEST_CASE("the whole window is client area; a maximised one pulls its client are
 
     ShowWindow(w.hwnd(), SW_MAXIMIZE);
     REQUIRE(waitUntil([&] { return IsZoomed(w.hwnd()) != 0; }));
-    const int dx = GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER);
-    const int dy = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER);
-    params.rgrc[0] = {-dx, -dy, 1600 + dx, 1000 + dy};
+    const int overhang = 12; // the frame Windows hangs over the monitor at 144 DPI, not this system's
+    params.rgrc[0] = {-overhang, -overhang, 1600 + overhang, 1000 + overhang};
     CHECK(SendMessageW(w.hwnd(), WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params)) == 0);
     CHECK(params.rgrc[0].left == 0);
     CHECK(params.rgrc[0].top == 0);
@@ -357,7 +360,7 @@ TEST_CASE("a maximised window reveals the taskbar when the pointer touches a mon
         CHECK(static_cast<short>(LOWORD(FakeTaskbar::lastMove)) == 800);
         CHECK(static_cast<short>(HIWORD(FakeTaskbar::lastMove)) == monitor.rcMonitor.top + 3);
         CHECK(IsWindowVisible(taskbar.window));
-        CHECK((GetWindowLongW(taskbar.window, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0); // raised and put back
+        CHECK_FALSE(FakeTaskbar::isTopmost(taskbar.window)); // raised and put back
     }
     POINT bottom = {800, monitor.rcMonitor.bottom - 5};
     ScreenToClient(h, &bottom);
@@ -365,4 +368,36 @@ TEST_CASE("a maximised window reveals the taskbar when the pointer touches a mon
     pumpMessages();
     CHECK(FakeTaskbar::movesReceived == 3);
     ShowWindow(h, SW_RESTORE);
+}
+
+TEST_CASE("the reveal waits for no answer from the taskbar, and leaves a topmost one topmost")
+{
+    static HANDLE wake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    static std::atomic<HWND> taskbar{nullptr};
+    static std::atomic<bool> gaveUp{false};
+    // A topmost taskbar whose thread answers nothing until woken, then runs its message loop.
+    HANDLE thread = CreateThread(nullptr, 0, [](void*) -> DWORD {
+        FakeTaskbar made(WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+        taskbar = made.window;
+        gaveUp = WaitForSingleObject(wake, 10000) != WAIT_OBJECT_0;
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0)
+            DispatchMessageW(&message);
+        return 0;
+    }, nullptr, 0, nullptr);
+    REQUIRE(waitUntil([] { return taskbar != nullptr; }));
+    TestWindow w(800, 600);
+    REQUIRE(w.state().taskbarWindow == taskbar);
+    ShowWindow(w.hwnd(), SW_MAXIMIZE);
+    REQUIRE(waitUntil([&] { return IsZoomed(w.hwnd()) != 0; }));
+    const POINT close = centreOf(w.hwnd(), CaptionButton::Close);
+    w.send(WM_MOUSEMOVE, close.x, 2); // within 5 pixels of the monitor's top
+    CHECK(w.state().hoveredButton == CaptionButton::Close);
+    CHECK_FALSE(gaveUp); // the move was handled while the taskbar was still waiting
+    SetEvent(wake);
+    SendMessageW(taskbar, WM_NULL, 0, 0); // answered once what was asked of it before is done
+    CHECK(FakeTaskbar::isTopmost(taskbar));
+    PostThreadMessageW(GetThreadId(thread), WM_QUIT, 0, 0);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
 }

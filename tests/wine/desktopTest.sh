@@ -2,7 +2,8 @@
 # Tarvo started as run.sh starts it, on a display of its own where a window manager (openbox)
 # runs beside another X client: the manager lists Tarvo and adds no frame, activating either
 # window puts it on top, Tarvo's own Maximize and Minimize go through the manager, a window
-# minimised either way shows its frame again when activated, and Close ends Tarvo with exit code 0.
+# minimised either way shows its frame again when activated, and Close, in the screen's top-right
+# corner while maximised, ends Tarvo with exit code 0.
 set -euo pipefail
 windowsBuild=$(cd "${1:?windows build dir}" && pwd)
 state=${2:?state dir}
@@ -93,8 +94,11 @@ xdotool windowminimize "$tarvo"
 waitFor 30 "the window manager's own minimise iconifies it" stateHas WM_STATE 'window state: Iconic'
 xdotool windowactivate "$tarvo"
 waitFor 30 "activating it shows it again, maximised" shownMaximised
-click 23
-endsWithZero "Close ends Tarvo"
+read -r _ _ screenWidth _ <<<"$(geometry -root)"
+xdotool mousemove $((screenWidth - 1)) 0
+waitFor 30 "the screen's top-right pixel is Tarvo's Close, red under the pointer" pixelIs $((screenWidth - 1)) 0 ff0000
+xdotool click 1
+endsWithZero "a click there ends Tarvo"
 
 # At a desktop's 150 %, Tarvo starts at scale 1.5: its Close button is 69 pixels wide, so a click
 # 60 pixels left of its right edge closes it (at 96 DPI that would be Maximize).
