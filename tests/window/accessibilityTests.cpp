@@ -253,7 +253,6 @@ TEST_CASE("a client listening inside the process hears each change once, though 
     };
     const Rect menu = captionButtonRect(w.hwnd(), CaptionButton::Menu, 1);
     w.send(WM_MOUSEMOVE, static_cast<int>(menu.left) + 5, 5);
-    CHECK(seen.size() == 1);
     CHECK(heardOnce(EVENT_OBJECT_STATECHANGE, MenuButtonChild));
     seen.clear();
     w.send(WM_LBUTTONDOWN, static_cast<int>(menu.left) + 5, 5);

@@ -2,8 +2,7 @@
 # Tarvo started as run.sh starts it, on a display of its own where a window manager (openbox)
 # runs beside another X client: the manager lists Tarvo and adds no frame, activating either
 # window puts it on top, Tarvo's own Maximize and Minimize go through the manager, a window
-# minimised either way shows its frame again when activated, and Close, in the screen's top-right
-# corner while maximised, ends Tarvo with exit code 0.
+# minimised either way shows its frame again when activated, and Close in the screen's corner ends it with 0.
 set -euo pipefail
 windowsBuild=$(cd "${1:?windows build dir}" && pwd)
 state=${2:?state dir}
