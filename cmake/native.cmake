@@ -3,6 +3,9 @@
 # tests that run it under Wine.
 include(ExternalProject)
 enable_testing()
+if(NOT TARVO_TESTS)
+    message(FATAL_ERROR "doctest/doctest.h not found (DOCTEST_INCLUDE_DIR): install doctest-dev")
+endif()
 
 add_subdirectory(tests/native)
 add_subdirectory(bench/native)

@@ -4,6 +4,13 @@ enable_language(RC)
 
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_compile_options(${WARNINGS})
+if(MSVC)
+    # The C++ runtime goes into the exe (/MT), so Windows needs no Visual C++ redistributable. The
+    # manifest is tarvo.rc's own: without /MANIFEST:NO the linker embeds a second one with the same
+    # id, and cvtres stops with CVT1100 "duplicate resource".
+    set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+    add_link_options(/MANIFEST:NO)
+endif()
 if(MINGW)
     # The MinGW runtime goes into the exe, so Windows needs no extra DLLs. No link time in the
     # PE header and no build folder in the code, so one commit always builds the same bytes.
@@ -32,6 +39,9 @@ set(TARVO_SOURCES
     src/accessibility/accessibleView.cpp)
 # uuid before oleacc, which would define IID_IAccessible a second time.
 set(TARVO_LIBRARIES d2d1 dwrite windowscodecs ole32 oleaut32 uuid oleacc comdlg32 user32 gdi32)
+if(MSVC)
+    list(APPEND TARVO_LIBRARIES dxguid) # CLSID_D2D1GaussianBlur; MinGW's libuuid holds it
+endif()
 
 add_library(tarvoCore STATIC ${TARVO_SOURCES})
 target_link_libraries(tarvoCore PUBLIC ${TARVO_LIBRARIES})
@@ -53,6 +63,14 @@ if(MINGW)
     target_link_options(Tarvo PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/Tarvo.map)
 endif()
 
+# The release (zip, installer, checksums) is packed from this build by packaging/makePackages.sh.
+
+if(NOT TARVO_TESTS)
+    message(STATUS "doctest/doctest.h not found (DOCTEST_INCLUDE_DIR): building Tarvo.exe only; "
+                   "the tests and benchmarks are skipped")
+    return()
+endif()
+
 # doctest is header-only; copy it so the cross compiler never sees /usr/include.
 configure_file(${DOCTEST_INCLUDE_DIR}/doctest/doctest.h ${CMAKE_BINARY_DIR}/doctest/doctest/doctest.h COPYONLY)
 
@@ -60,4 +78,14 @@ include(tests/window/windowTests.cmake)
 add_subdirectory(tests/window)
 add_subdirectory(bench/window)
 
-# The release (zip, installer, checksums) is packed from this build by packaging/makePackages.sh.
+# On Windows itself CTest runs the unit tests and the window tests directly; a cross build's
+# tests are registered by the native build, which runs them under Wine.
+if(CMAKE_HOST_WIN32)
+    enable_testing()
+    add_subdirectory(tests/native)
+    foreach(name ${TARVO_WINDOW_TESTS})
+        add_test(NAME ${name} COMMAND ${name})
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop TIMEOUT ${TARVO_TIMEOUT_${name}} ENVIRONMENT
+                             "TARVO_TEST_DEADLINE_S=${TARVO_WATCHDOG_${name}};TARVO_EXE=$<TARGET_FILE:Tarvo>")
+    endforeach()
+endif()

@@ -83,13 +83,17 @@ TEST_CASE("the whole window is client area; a maximised one's is its monitor's w
 
     ShowWindow(w.hwnd(), SW_MAXIMIZE);
     REQUIRE(waitUntil([&] { return IsZoomed(w.hwnd()) != 0; }));
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(w.hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT work = monitor.rcWork;
     const int overhang = 12; // the frame Windows hangs over the monitor at 144 DPI, not this system's
-    params.rgrc[0] = {-overhang, -overhang, 1600 + overhang, 1000 + overhang};
+    params.rgrc[0] = {work.left - overhang, work.top - overhang, work.right + overhang, work.bottom + overhang};
     CHECK(SendMessageW(w.hwnd(), WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params)) == 0);
-    CHECK(params.rgrc[0].left == 0);
-    CHECK(params.rgrc[0].top == 0);
-    CHECK(params.rgrc[0].right == 1600);
-    CHECK(params.rgrc[0].bottom == 1000);
+    CHECK(params.rgrc[0].left == work.left);
+    CHECK(params.rgrc[0].top == work.top);
+    CHECK(params.rgrc[0].right == work.right);
+    CHECK(params.rgrc[0].bottom == work.bottom);
     RECT plain = {5, 6, 7, 8};
     CHECK(SendMessageW(w.hwnd(), WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&plain)) == 0);
     CHECK(plain.left == 5);

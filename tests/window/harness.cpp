@@ -884,6 +884,12 @@ void printTracedStacks(const std::string& output, const std::vector<DWORD>& trac
 // is no such debugger (Windows), only the windows are reported.
 void printStacks()
 {
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+    {
+        printf("watchdog: not under Wine, so no debugger prints the stacks; attach one to process %lu\n",
+               GetCurrentProcessId());
+        return;
+    }
     const std::vector<DWORD> traced = processesToTrace();
     for (DWORD id : traced)
         printf("watchdog: the threads of process %lu (%04lx) follow\n", id, id);

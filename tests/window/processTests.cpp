@@ -177,7 +177,7 @@ TEST_CASE("Tarvo.exe carries its icons, logo, version record and manifest in U.S
     CHECK(text.find("disableWindowFiltering") != std::string::npos);
     const size_t win10 = text.find("8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a");
     const size_t win81 = text.find("1f676c76-80e1-4239-95bb-83d0f6d0da78");
-    const size_t win8 = text.find("4a2f28e3-53b9-4441-ba9c-d69d9e70e0d4");
+    const size_t win8 = text.find("4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38");
     const size_t win7 = text.find("35138b9a-5d96-4fbd-8e2d-a2440225f93a");
     CHECK(win10 < win81);
     CHECK(win81 < win8);
