@@ -4,8 +4,14 @@
 # window puts it on top, Tarvo's own Maximize and Minimize go through the manager, a window
 # minimised either way shows its frame again when activated, and Close in the screen's corner ends it with 0.
 set -euo pipefail
+#
+#   desktopTest.sh WINDOWS_BUILD STATE_DIR [openbox | mutter [ROUNDS]]
+#
+# mutter runs as "GNOME on Xorg" runs it (needs the mutter package); the rounds repeat the first start.
 windowsBuild=$(cd "${1:?windows build dir}" && pwd)
 state=${2:?state dir}
+windowManager=${3:-openbox}
+rounds=${4:-1}
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 work=$(mktemp -d)
 touch "$work/run.log"
@@ -42,10 +48,17 @@ p = h[0] + 12 * h[19] + y * h[12] + x * h[11] // 8
 print(d[p:p + 3][::-1].hex())' "$1" "$2")" = "$3" ]
 }
 stateHas() { xprop -id "$tarvo" "$1" | grep -q "$2"; } # of Tarvo's property $1
+# mutter gives a window it does not decorate no frame extents at all.
+frameless() { stateHas _NET_FRAME_EXTENTS '= 0, 0, 0, 0$' || { [ "$windowManager" = mutter ] && stateHas _NET_FRAME_EXTENTS 'not found'; }; }
 maximised() { stateHas _NET_WM_STATE '_NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ' && [ "$(geometry)" = "$(geometry -root)" ]; }
 restored() { ! stateHas _NET_WM_STATE MAXIMIZED && [ "$(geometry)" = "$placed" ]; }
 shown() { stateHas WM_STATE 'window state: Normal' && pixelIs "${probe[@]}" ffffff; }
 shownMaximised() { shown && maximised; }
+maximisedAndDrawn() { # the canvas reaches the screen's far corner
+    local width height
+    read -r _ _ width height <<<"$(geometry -root)"
+    maximised && pixelIs $((width - 30)) $((height - 30)) ffffff
+}
 ended() { ! kill -0 "$run" 2>/dev/null; }
 click() { # Tarvo's title-bar button centred $1 pixels left of its right edge (at 96 DPI)
     local left top width
@@ -55,9 +68,12 @@ click() { # Tarvo's title-bar button centred $1 pixels left of its right edge (a
 
 xlogo -geometry 1600x1000+0+0 -fg '#ff00ff' -bg '#ff00ff' &
 waitFor 30 "xlogo is on screen" sh -c 'xwininfo -name xlogo | grep -q IsViewable'
-# openbox can miss a window mapped while it starts, never one already mapped.
-openbox --sm-disable >/dev/null 2>&1 &
-waitFor 30 "openbox manages xlogo" clientNamed xlogo
+# A window manager can miss a window mapped while it starts, never one already mapped.
+case $windowManager in
+openbox) openbox --sm-disable >/dev/null 2>&1 & ;;
+mutter) dbus-run-session -- mutter --x11 --replace --sm-disable >"$work/mutter.log" 2>&1 & ;;
+esac
+waitFor 30 "$windowManager manages xlogo" clientNamed xlogo
 other=$(clientNamed xlogo)
 startTarvo() { # as run.sh starts it
     "$scripts/startTarvo.sh" "$state" "$windowsBuild/Tarvo.exe" >"$work/run.log" 2>&1 &
@@ -69,35 +85,38 @@ endsWithZero() { # WHAT: Tarvo ends, with exit code 0
     waitFor 30 "$1" ended
     if wait "$run"; then echo "ok: with exit code 0"; else echo "FAILED: Tarvo ended with exit code $?" >&2; exit 1; fi
 }
-startTarvo
-waitFor 30 "with no window-manager frame" stateHas _NET_FRAME_EXTENTS '= 0, 0, 0, 0$'
-placed=$(geometry)
-read -r left top _ <<<"$placed"
-probe=($((left + 100)) $((top + 300))) # in Tarvo's canvas and in xlogo's window
-waitFor 30 "Tarvo starts above xlogo" pixelIs "${probe[@]}" ffffff
-xdotool windowactivate "$other"
-waitFor 30 "activating xlogo puts it above Tarvo" pixelIs "${probe[@]}" ff00ff
-xdotool windowactivate "$tarvo"
-waitFor 30 "activating Tarvo puts it back on top" pixelIs "${probe[@]}" ffffff
-click 69
-waitFor 30 "Tarvo's Maximize maximises it through the window manager, to the whole screen" maximised
-click 69
-waitFor 30 "pressed again, it restores the old place and size" restored
-click 115
-waitFor 30 "Tarvo's Minimize iconifies it" stateHas WM_STATE 'window state: Iconic'
-xdotool windowactivate "$tarvo"
-waitFor 30 "activating it shows it again" shown
-click 69
-waitFor 30 "maximised once more" maximised
-xdotool windowminimize "$tarvo"
-waitFor 30 "the window manager's own minimise iconifies it" stateHas WM_STATE 'window state: Iconic'
-xdotool windowactivate "$tarvo"
-waitFor 30 "activating it shows it again, maximised" shownMaximised
-read -r _ _ screenWidth _ <<<"$(geometry -root)"
-xdotool mousemove $((screenWidth - 1)) 0
-waitFor 30 "the screen's top-right pixel is Tarvo's Close, red under the pointer" pixelIs $((screenWidth - 1)) 0 ff0000
-xdotool click 1
-endsWithZero "a click there ends Tarvo"
+for round in $(seq "$rounds"); do
+    echo "round $round of $rounds"
+    startTarvo
+    waitFor 30 "with no window-manager frame" frameless
+    placed=$(geometry)
+    read -r left top _ <<<"$placed"
+    probe=($((left + 100)) $((top + 300))) # in Tarvo's canvas and in xlogo's window
+    waitFor 30 "Tarvo starts above xlogo" pixelIs "${probe[@]}" ffffff
+    xdotool windowactivate "$other"
+    waitFor 30 "activating xlogo puts it above Tarvo" pixelIs "${probe[@]}" ff00ff
+    xdotool windowactivate "$tarvo"
+    waitFor 30 "activating Tarvo puts it back on top" pixelIs "${probe[@]}" ffffff
+    click 69
+    waitFor 30 "Tarvo's Maximize maximises it through the window manager, drawn to the far corner" maximisedAndDrawn
+    click 69
+    waitFor 30 "pressed again, it restores the old place and size" restored
+    click 115
+    waitFor 30 "Tarvo's Minimize iconifies it" stateHas WM_STATE 'window state: Iconic'
+    xdotool windowactivate "$tarvo"
+    waitFor 30 "activating it shows it again" shown
+    click 69
+    waitFor 30 "maximised once more" maximised
+    xdotool windowminimize "$tarvo"
+    waitFor 30 "the window manager's own minimise iconifies it" stateHas WM_STATE 'window state: Iconic'
+    xdotool windowactivate "$tarvo"
+    waitFor 30 "activating it shows it again, maximised" shownMaximised
+    read -r _ _ screenWidth _ <<<"$(geometry -root)"
+    xdotool mousemove $((screenWidth - 1)) 0
+    waitFor 30 "the screen's top-right pixel is Tarvo's Close, red under the pointer" pixelIs $((screenWidth - 1)) 0 ff0000
+    xdotool click 1
+    endsWithZero "a click there ends Tarvo"
+done
 
 # At a desktop's 150 %, Tarvo starts at scale 1.5: its Close button is 69 pixels wide, so a click
 # 60 pixels left of its right edge closes it (at 96 DPI that would be Maximize).
