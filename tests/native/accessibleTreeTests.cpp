@@ -116,6 +116,8 @@ TEST_CASE("states follow hover, press, the menu, maximising, visibility and sele
     CHECK(childState(v, SelfChild) == State::invisible);
     v.client = {300, 100}; // too short for a canvas
     CHECK(childState(v, CanvasChild) == State::invisible);
+    v.client = {20, 600}; // a canvas of width 0
+    CHECK(childState(v, CanvasChild) == State::invisible);
 }
 
 TEST_CASE("a point answers the child a left press would reach, in the press's order, edge pixels included")
@@ -195,10 +197,14 @@ TEST_CASE("child ids name only what exists, and the walk visits them in order")
     lines.push_back({0, 0, 5, 5, 1});
     lines.push_back({0, 0, 5, 5, 1});
     CHECK(selectedChildren(lines) == std::vector<int32_t>{FirstLineChild + 1, FirstLineChild + 2});
+    lines[0].selected = 1;
+    CHECK(selectedChildren(lines) == std::vector<int32_t>{FirstLineChild, FirstLineChild + 1, FirstLineChild + 2});
 }
 
-TEST_CASE("an empty rectangle, such as a canvas with no room, covers no pixels")
+TEST_CASE("a rectangle is covered by whole pixels from its floor to its ceiling; an empty one by none")
 {
     const PixelBox empty = pixelsCovering({10, 90, 5, 80});
     CHECK((empty.left == 10 && empty.top == 90 && empty.width == 0 && empty.height == 0));
+    const PixelBox box = pixelsCovering({10.5f, 90.25f, 30, 100.5f}); // a canvas cut at 1.25 x, say
+    CHECK((box.left == 10 && box.top == 90 && box.width == 20 && box.height == 11));
 }

@@ -19,6 +19,8 @@ TEST_CASE("in a 1000 x 600 client at scale 1 the bands end at the documented pix
         {3, 3, FrameZone::TopLeft},   {996, 3, FrameZone::TopRight},
         {3, 596, FrameZone::BottomLeft}, {996, 596, FrameZone::BottomRight},
         {7, 7, FrameZone::TopLeft},   {993, 593, FrameZone::BottomRight},
+        {8, 3, FrameZone::Top},       {992, 3, FrameZone::Top},           // a corner is x < 8 or x > 992
+        {8, 596, FrameZone::Bottom},  {992, 596, FrameZone::Bottom},
         {5, 20, FrameZone::Left},     // a side band within the caption height is still a side
         {995, 20, FrameZone::Right},
     };

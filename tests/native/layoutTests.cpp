@@ -88,6 +88,9 @@ TEST_CASE("left and top edges are inside, right and bottom edges are not")
     const float nan = std::numeric_limits<float>::quiet_NaN();
     CHECK_FALSE(contains(canvasRect(client, 1), nan, 100));
     CHECK_FALSE(contains(canvasRect(client, 1), 100, nan));
+    // A menu row outside the table reads no row beyond it: an empty row above the first or below the last.
+    checkRect(menuEntryRect(client, tarvoTitle, 1, -1), 72, 32, 272, 32);
+    checkRect(menuEntryRect(client, tarvoTitle, 1, menuEntryCount + 1), 72, 105, 272, 105);
 }
 
 TEST_CASE("a window too narrow for the menu gives an empty popup and rows")
@@ -153,6 +156,9 @@ TEST_CASE("doubling the scale doubles every DIP length while the client size sta
     checkRect(menuPopupRect(client, tarvoTitle, 2), 144, 64, 544, 210);
     checkRect(menuEntryRect(client, tarvoTitle, 2, 2), 144, 146, 544, 210);
     checkRect(logoRect(2), 14, 14, 50, 48);
+    checkRect(titleBarRect(client, 2), 0, 0, 1000, 64);
+    checkRect(toolbarRect(client, 2), 0, 64, 1000, 160);
+    checkRect(titleTextRect(tarvoTitle, 2), 64, 4, 360, 56);
 }
 
 TEST_CASE("at scale 1.5 the canvas of a 1000 x 700 client is 970 x 550")
