@@ -47,8 +47,8 @@ LRESULT hitTestCode(FrameZone zone)
 LRESULT onNcCalcSize(HWND window, WPARAM wParam, LPARAM lParam)
 {
     // Windows hangs a maximised window over its monitor by the frame at the window's own DPI,
-    // which GetSystemMetrics does not know; a window manager under Wine places it exactly. Either
-    // way the client area is what lies on the work area of the monitor the window goes to.
+    // which GetSystemMetrics does not know; an X11 window manager places it exactly. Either way
+    // the client area is what lies on the work area of the monitor the window goes to.
     if (wParam == TRUE && IsZoomed(window))
     {
         RECT& proposed = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
