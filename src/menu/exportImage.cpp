@@ -114,7 +114,7 @@ bool makeTemporaryBeside(const wchar_t* path, wchar_t (&temporary)[MAX_PATH])
             CloseHandle(file);
             return true;
         }
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+        if (GetLastError() != ERROR_FILE_EXISTS) // what CREATE_NEW reports for a name already taken
             return false;
     }
     return false;
