@@ -158,6 +158,7 @@ LRESULT dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ERASEBKGND:     return 1;
     case WM_NCCALCSIZE:     return onNcCalcSize(window, wParam, lParam);
     case WM_NCHITTEST:      return onNcHitTest(state, window, lParam);
+    case WM_GETMINMAXINFO:  return onGetMinMaxInfo(window, wParam, lParam);
     case WM_NCLBUTTONDOWN:  return onNcLeftButtonDown(state, window, wParam, lParam);
     case WM_DPICHANGED:     return onDpiChanged(state, window, wParam, lParam);
     case WM_GETOBJECT:      return onGetObject(state, window, wParam, lParam);

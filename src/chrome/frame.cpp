@@ -20,6 +20,14 @@ RECT monitorRectOf(HWND window)
     return monitorInfoOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)).rcMonitor;
 }
 
+// Wine asks an X11 window manager to decorate a maximised window whose window rectangle is not its
+// client area; GNOME's mutter then reframes it, iconic on the way, and Wine takes that for a minimise.
+bool runningOnWine()
+{
+    static const bool onWine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return onWine;
+}
+
 float scaleOf(const WindowState* state, HWND window)
 {
     return state ? state->dpiScale : static_cast<float>(GetDpiForWindow(window)) / USER_DEFAULT_SCREEN_DPI;
@@ -57,6 +65,20 @@ LRESULT onNcCalcSize(HWND window, WPARAM wParam, LPARAM lParam)
                                                       {work.left, work.top, work.right, work.bottom});
         proposed = {client.left, client.top, client.right, client.bottom};
     }
+    return 0;
+}
+
+LRESULT onGetMinMaxInfo(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (!runningOnWine())
+        return DefWindowProcW(window, WM_GETMINMAXINFO, wParam, lParam);
+    // There the maximised window is exactly the work area of the monitor it is on, so its window
+    // rectangle is its client area. Wine takes the position in virtual-screen coordinates as given,
+    // where Windows would carry it over from the primary monitor to the window's own.
+    const RECT work = monitorInfoOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)).rcWork;
+    MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMaxPosition = {work.left, work.top};
+    info->ptMaxSize = {work.right - work.left, work.bottom - work.top};
     return 0;
 }
 

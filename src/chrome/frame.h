@@ -7,6 +7,8 @@
 #include "windowLayout.h"
 
 LRESULT onNcCalcSize(HWND window, WPARAM wParam, LPARAM lParam);
+// Under Wine only: a maximised window covers its monitor's work area and nothing more.
+LRESULT onGetMinMaxInfo(HWND window, WPARAM wParam, LPARAM lParam);
 LRESULT onNcHitTest(const WindowState* state, HWND window, LPARAM lParam);
 
 // Close, Maximize, Minimize, Menu, in that order: the first that holds the client point.

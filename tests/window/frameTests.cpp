@@ -94,6 +94,11 @@ TEST_CASE("the whole window is client area; a maximised one's is its monitor's w
     CHECK(params.rgrc[0].top == work.top);
     CHECK(params.rgrc[0].right == work.right);
     CHECK(params.rgrc[0].bottom == work.bottom);
+    // Under Wine the maximised window is the work area itself: no frame is asked of a window manager.
+    RECT placed;
+    GetWindowRect(w.hwnd(), &placed);
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        CHECK(EqualRect(&placed, &work));
     RECT plain = {5, 6, 7, 8};
     CHECK(SendMessageW(w.hwnd(), WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&plain)) == 0);
     CHECK(plain.left == 5);

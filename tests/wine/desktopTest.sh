@@ -50,7 +50,8 @@ print(d[p:p + 3][::-1].hex())' "$1" "$2")" = "$3" ]
 stateHas() { xprop -id "$tarvo" "$1" | grep -q "$2"; } # of Tarvo's property $1
 # mutter gives a window it does not decorate no frame extents at all.
 frameless() { stateHas _NET_FRAME_EXTENTS '= 0, 0, 0, 0$' || { [ "$windowManager" = mutter ] && stateHas _NET_FRAME_EXTENTS 'not found'; }; }
-maximised() { stateHas _NET_WM_STATE '_NET_WM_STATE_MAXIMIZED_VERT, _NET_WM_STATE_MAXIMIZED_HORZ' && [ "$(geometry)" = "$(geometry -root)" ]; }
+# The atoms of a list property come in any order (mutter puts HORZ first and adds FOCUSED).
+maximised() { stateHas _NET_WM_STATE 'MAXIMIZED_VERT\b' && stateHas _NET_WM_STATE 'MAXIMIZED_HORZ\b' && [ "$(geometry)" = "$(geometry -root)" ]; }
 restored() { ! stateHas _NET_WM_STATE MAXIMIZED && [ "$(geometry)" = "$placed" ]; }
 shown() { stateHas WM_STATE 'window state: Normal' && pixelIs "${probe[@]}" ffffff; }
 shownMaximised() { shown && maximised; }
