@@ -29,7 +29,9 @@ bool askForFileName(HWND window, wchar_t (&path)[fileNameLength])
     dialog.lpstrFilter = L"PNG Image (*.png)\0*.png\0All Files (*.*)\0*.*\0";
     dialog.lpstrFile = path;
     dialog.nMaxFile = fileNameLength;
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    // Without OFN_NOCHANGEDIR the folder browsed to stays this process's current directory, which
+    // Windows holds open: a USB stick saved to could not be ejected while Tarvo runs.
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     dialog.lpstrDefExt = L"png";
     return GetSaveFileNameW(&dialog) != 0;
 }

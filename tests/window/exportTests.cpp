@@ -122,6 +122,23 @@ TEST_CASE("a name without an extension gets .png; another extension still gets P
     CHECK(filesIn(folder).size() == 2); // no temporary files left behind
 }
 
+TEST_CASE("a folder browsed to in the dialog does not become the current directory")
+{
+    TestWindow w(400, 300);
+    const std::wstring folder = makeTempFolder(L"browsed");
+    wchar_t before[MAX_PATH] = {}, after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    // The folder typed and confirmed first opens it in the dialog; the name then saves there.
+    ModalAnswerer answerer({{IDOK, L"plan.png", [&](HWND dialog) {
+        SetWindowTextW(fileNameBoxOf(dialog), folder.c_str());
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    }}});
+    clickSaveImage(w);
+    CHECK(readFile(folder + L"\\plan.png").size() > 8);
+    GetCurrentDirectoryW(MAX_PATH, after);
+    CHECK(std::wstring(after) == before);
+}
+
 TEST_CASE("cancelling the dialog writes nothing and shows nothing")
 {
     TestWindow w(400, 300);
