@@ -4,13 +4,12 @@
 # THIRD-PARTY-NOTICES.txt, the notices written here from what the link map shows in Tarvo.exe
 # and the copyright files of the Debian packages those libraries came from, so they always
 # match the toolchain that built it. Every time inside comes from SOURCE_DATE_EPOCH (by default
-# the time of the commit), so one commit always packs the same zip; the MSI differs between
-# builds only in its package code, which Windows Installer requires to be new.
+# the time of the commit), so one commit always packs the same zip and the same MSI.
 #   makePackages.sh WINDOWS_BUILD_DIR OUTPUT_DIR [VERSION]
 # VERSION packs the same files as another version of the installer (the upgrade test's use).
 # With TARVO_SIGNING_PFX (a PKCS#12 file) and TARVO_SIGNING_PASSWORD_FILE set, Tarvo.exe is
 # signed before it is packed and the MSI after it is built (SHA-256, and a time stamp from
-# TARVO_TIMESTAMP_URL if set); without them the release is packed unsigned.
+# TARVO_TIMESTAMP_URL, which a release needs); without them the release is packed unsigned.
 set -euo pipefail
 windowsBuild=$(cd "${1:?windows build dir}" && pwd)
 out=$(mkdir -p "${2:?output dir}" && cd "$2" && pwd)
@@ -75,7 +74,11 @@ signingGiven() {
 
 sign() {
     local file=$1 timestamp=()
-    [ -n "${TARVO_TIMESTAMP_URL:-}" ] && timestamp=(-ts "$TARVO_TIMESTAMP_URL")
+    if [ -n "${TARVO_TIMESTAMP_URL:-}" ]; then
+        timestamp=(-ts "$TARVO_TIMESTAMP_URL")
+    else
+        echo "warning: signing $(basename "$file") without a time stamp: Windows stops trusting it when the certificate expires; set TARVO_TIMESTAMP_URL for a release." >&2
+    fi
     osslsigncode sign -pkcs12 "$TARVO_SIGNING_PFX" -readpass "$TARVO_SIGNING_PASSWORD_FILE" -h sha256 \
         -n Tarvo "${timestamp[@]}" -in "$file" -out "$file.signed" >/dev/null || fail "could not sign $file"
     mv "$file.signed" "$file"
@@ -100,12 +103,34 @@ rm -f "$out/$zipName" "$out/$msiName" "$out/SHA256SUMS"
 # Entries in this order, without extra fields or folder entries.
 (cd "$stage" && zip -X -D -q "$out/$zipName" Tarvo.exe readme.txt LICENSE.txt THIRD-PARTY-NOTICES.txt)
 
-# One product code per version, the same in every build of it.
-productCode=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, "tarvo:product:" + sys.argv[1])).upper())' "$version")
-# wixl stamps the package with the clock: hold the clock at SOURCE_DATE_EPOCH.
-(cd "$stage" && faketime "$(date -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')" \
-    wixl -a x64 -D Version="$version" -D Publisher="$TARVO_PUBLISHER" -D ProductCode="$productCode" \
-    -o "$out/$msiName" "$here/tarvo.wxs")
+# wixl and msibuild stamp the package with the clock: hold it at SOURCE_DATE_EPOCH.
+atSourceDate() { faketime "$(date -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')" "$@"; }
+guidFrom() { python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' "$1"; }
+placeholder=00000000-0000-0000-0000-000000000000
+(cd "$stage" && atSourceDate wixl -a x64 -D Version="$version" -D Publisher="$TARVO_PUBLISHER" \
+    -D ProductCode="$placeholder" -o "$out/$msiName" "$here/tarvo.wxs")
+# What wixl cannot write. Tarvo.exe is a versioned file, so that a repair or an install over an
+# older copy replaces it by the File Versioning Rules; a versioned file has no MsiFileHash row
+# (ICE60). Its version is the exe's own, whatever version is packed. The upgrade row takes in
+# this version too, so another pack of it, with another product code, replaces the installed one
+# (Upgrade table: msidbUpgradeAttributesVersionMaxInclusive); Attributes is part of the row's key.
+upgradeCode=$(msiinfo export "$out/$msiName" Property | awk '$1 == "UpgradeCode" { print $2 }' | tr -d '\r')
+summary=("Tarvo $version installer" "$TARVO_PUBLISHER" "x64;1033") # as wixl wrote it; -s comes last
+atSourceDate msibuild "$out/$msiName" \
+    -q "UPDATE File SET Version = '$TARVO_VERSION.0', Language = '1033' WHERE File = 'TarvoExe'" \
+    -q "DELETE FROM MsiFileHash WHERE File_ = 'TarvoExe'" \
+    -q "DELETE FROM Upgrade WHERE ActionProperty = 'WIX_UPGRADE_DETECTED'" \
+    -q "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty)
+        VALUES ('$upgradeCode', '$version.0', 513, 'WIX_UPGRADE_DETECTED')" \
+    -s "${summary[@]}" "{$placeholder}"
+# Product and package code both come from the package's bytes with neither in it. Equal packages
+# get equal codes, so one commit packs one MSI and installing it again is maintenance; any other
+# package is another product, never the same product under another package code, which Windows
+# Installer would take for a minor update and refuse (1638) when started with a plain msiexec /i.
+digest=$(sha256sum "$out/$msiName" | cut -d' ' -f1)
+atSourceDate msibuild "$out/$msiName" \
+    -q "UPDATE Property SET Value = '{$(guidFrom "tarvo:product:$digest")}' WHERE Property = 'ProductCode'" \
+    -s "${summary[@]}" "{$(guidFrom "tarvo:package:$digest")}"
 if signingGiven; then
     sign "$out/$msiName"
 fi

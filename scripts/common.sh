@@ -16,7 +16,7 @@ TARVO_PACKAGES=(
     wine wine64 xvfb xauth libgl1-mesa-dri          # running it
     python3 python3-fonttools "$(liberationPackage)"  # stand-in fonts for the tests
     icoutils zip unzip                              # resource listing, release zip
-    wixl faketime                                   # the MSI installer, stamped with the commit's time
+    wixl msitools faketime                          # the MSI installer, stamped with the commit's time
     osslsigncode openssl                            # signing a release, and the signing test
     x11-utils                                       # run.sh: is there a window manager?
     openbox x11-apps xdotool                        # the desktop test: a window manager, another client, input;

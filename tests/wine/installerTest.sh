@@ -20,6 +20,7 @@ newer=$(echo "$TARVO_VERSION" | awk -F. '{ printf "%d.%d.%d", $1, $2, $3 + 1 }')
 "$here/../../packaging/makePackages.sh" "$windowsBuild" "$work/newer" "$newer"
 current="$work/current/Tarvo-$TARVO_VERSION-x64.msi"
 newerMsi="$work/newer/Tarvo-$newer-x64.msi"
+"$here/../../packaging/makePackages.sh" "$windowsBuild" "$work/again"
 
 installed="$WINEPREFIX/drive_c/Program Files/Tarvo"
 # Windows Installer puts a per-machine shortcut in the all-users Start menu; Wine's, in the
@@ -65,6 +66,11 @@ nothingInstalled() {
 fails() { ! "$@"; }
 
 check "nothing of Tarvo is installed before the test" nothingInstalled
+check "packing the same build again gives the same MSI, byte for byte" cmp -s "$current" "$work/again/${current##*/}"
+# Tarvo.exe is versioned with its own version in any pack, so it has no file hash.
+exeRow() { grep -q "^TarvoExe	TarvoExe	Tarvo.exe	[0-9]*	$TARVO_VERSION.0	1033	" <(msiinfo export "$1" File) &&
+    ! grep -q '^TarvoExe' <(msiinfo export "$1" MsiFileHash); }
+check "the exe's File row in the $newer pack: version $TARVO_VERSION.0, language 1033, no hash" exeRow "$newerMsi"
 check "msiexec /i /qn installs $TARVO_VERSION" msiexec /i "$(windowsPath "$current")" /qn
 allFilesInstalled() {
     local file
@@ -131,7 +137,14 @@ check "the signed Tarvo.exe in the zip verifies against the CA" verifies "$work/
 check "the signed MSI verifies against the CA" verifies "$signedMsi"
 check "an exe with one byte changed is rejected" fails verifies "$work/changed.exe"
 check "an MSI with one byte changed is rejected" fails verifies "$work/changed.msi"
-check "the signed MSI installs" msiexec /i "$(windowsPath "$signedMsi")" /qn
+codes() { msiinfo export "$1" Property | grep ProductCode; msiinfo suminfo "$1" | grep Revision; }
+check "the signed pack of $TARVO_VERSION has product and package codes of its own" \
+    test -z "$(comm -12 <(codes "$current") <(codes "$signedMsi"))"
+check "its upgrade row takes in its own version" grep -q "		$TARVO_VERSION.0		513		WIX_UPGRADE_DETECTED" <(msiinfo export "$signedMsi" Upgrade)
+check "the unsigned MSI installs again" msiexec /i "$(windowsPath "$current")" /qn
+check "the signed MSI installs over it" msiexec /i "$(windowsPath "$signedMsi")" /qn
+signedReplacedIt() { entriesAre "$TARVO_VERSION.0 $TARVO_PUBLISHER NoModify=0x1" && cmp -s "$installed/Tarvo.exe" "$work/signed/Tarvo.exe"; }
+check "and replaces it: one Apps entry, the signed Tarvo.exe" signedReplacedIt
 check "with all its files" allFilesInstalled
 check "and the signed MSI uninstalls" msiexec /x "$(windowsPath "$signedMsi")" /qn
 check "leaving nothing" nothingInstalled
