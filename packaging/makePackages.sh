@@ -103,8 +103,9 @@ rm -f "$out/$zipName" "$out/$msiName" "$out/SHA256SUMS"
 # Entries in this order, without extra fields or folder entries.
 (cd "$stage" && zip -X -D -q "$out/$zipName" Tarvo.exe readme.txt LICENSE.txt THIRD-PARTY-NOTICES.txt)
 
-# wixl and msibuild stamp the package with the clock: hold it at SOURCE_DATE_EPOCH.
-atSourceDate() { faketime "$(date -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')" "$@"; }
+# wixl and msibuild stamp the package with the clock: stop it at SOURCE_DATE_EPOCH. (Without -f
+# faketime only starts the clock there, and on a busy machine a stamp came out a second later.)
+atSourceDate() { faketime -f "$(date -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')" "$@"; }
 guidFrom() { python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.NAMESPACE_URL, sys.argv[1])).upper())' "$1"; }
 placeholder=00000000-0000-0000-0000-000000000000
 (cd "$stage" && atSourceDate wixl -a x64 -D Version="$version" -D Publisher="$TARVO_PUBLISHER" \
